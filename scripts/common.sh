@@ -1,0 +1,128 @@
+# Shared by run.sh, test.sh and the scripts under scripts/: where things are,
+# how to build, and how to give Wine a private prefix and a display.
+# Source it; it defines functions and exports nothing until they are called.
+
+lunabel_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+lunabel_build="${LUNABEL_BUILD_DIR:-$lunabel_root/build}"
+lunabel_windows_build="$lunabel_build/windows"
+lunabel_native_build="$lunabel_build/native"
+
+log() { echo "[lunabel] $*" >&2; }
+
+jobs_for_build() { nproc 2>/dev/null || echo 2; }
+
+build_windows() {
+    cmake -S "$lunabel_root" -B "$lunabel_windows_build" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$lunabel_root/cmake/mingw-w64-x86_64.cmake" \
+        -DCMAKE_PREFIX_PATH="$lunabel_build/deps/libpng-mingw" \
+        -DCMAKE_BUILD_TYPE=Release -DLUNABEL_BUILD_TESTS=ON "$@" >/dev/null
+    cmake --build "$lunabel_windows_build" -j "$(jobs_for_build)"
+}
+
+build_native() {
+    local extra=()
+    if command -v clang++ >/dev/null; then
+        extra+=(-DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DLUNABEL_FUZZ=ON)
+    fi
+    cmake -S "$lunabel_root" -B "$lunabel_native_build" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Debug -DLUNABEL_SANITIZE=ON "${extra[@]}" "$@" >/dev/null
+    cmake --build "$lunabel_native_build" -j "$(jobs_for_build)"
+}
+
+# --- display -----------------------------------------------------------------
+
+lunabel_xvfb_pid=""
+
+# Starts Xvfb when there is no display. Sets DISPLAY either way.
+ensure_display() {
+    if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 140); do
+        [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+        Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+        lunabel_xvfb_pid=$!
+        export DISPLAY=":$n"
+        local tries
+        for tries in $(seq 1 100); do
+            xdpyinfo >/dev/null 2>&1 && return 0
+            kill -0 "$lunabel_xvfb_pid" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$lunabel_xvfb_pid" 2>/dev/null || true
+        lunabel_xvfb_pid=""
+    done
+    log "cannot start a virtual display"
+    return 1
+}
+
+stop_display() {
+    if [ -n "$lunabel_xvfb_pid" ]; then
+        kill "$lunabel_xvfb_pid" 2>/dev/null || true
+        wait "$lunabel_xvfb_pid" 2>/dev/null || true
+        lunabel_xvfb_pid=""
+    fi
+}
+
+# --- wine ----------------------------------------------------------------------
+
+use_wine_prefix() {
+    export WINEPREFIX="$lunabel_build/wineprefix"
+    export WINEARCH=win64
+    export WINEDEBUG=-all
+    # No Mono or Gecko installers on a new prefix.
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+# Wine takes the user locale from LC_ALL. It is passed only to Wine's own
+# processes (and CTest, which starts them): the host need not have the locale.
+lunabel_locale="${LUNABEL_LOCALE:-en_US.UTF-8}"
+
+run_wine() {
+    env LC_ALL="$lunabel_locale" wine "$@"
+}
+
+# The prefix's user folder, as a Linux path (Wine names it after the user).
+wine_user_dir() {
+    echo "$WINEPREFIX/drive_c/users/$(id -un)"
+}
+
+wine_data_file() {
+    echo "$(wine_user_dir)/AppData/Roaming/Lunabel.data"
+}
+
+# Creates the private prefix once: wineboot, fonts, "Comic Sans MS" replacement.
+init_wine_prefix() {
+    use_wine_prefix
+    local stamp="$WINEPREFIX/.lunabel-prefix-v2"
+    [ -f "$stamp" ] && return 0
+    log "creating the Wine prefix in $WINEPREFIX"
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    local fonts="$WINEPREFIX/drive_c/windows/Fonts"
+    mkdir -p "$fonts"
+    dpkg -L fonts-wine | grep -E '\.(ttf|fon)$' | xargs -r cp -f -t "$fonts"
+    dpkg -L fonts-comic-neue | grep -E '\.(ttf|otf)$' | xargs -r cp -f -t "$fonts"
+    dpkg -L fonts-liberation | grep -E 'LiberationSans-.*\.ttf$' | xargs -r cp -f -t "$fonts"
+    # The program asks for the faces Windows has; map them to free look-alikes.
+    local replacements='HKCU\Software\Wine\Fonts\Replacements'
+    run_wine reg add "$replacements" /v "Comic Sans MS" /t REG_SZ /d "Comic Neue" /f >/dev/null 2>&1
+    run_wine reg add "$replacements" /v "Arial" /t REG_SZ /d "Liberation Sans" /f >/dev/null 2>&1
+    wineserver -k 2>/dev/null || true
+    wineserver -w
+    touch "$stamp"
+}
+
+# One wineserver for a whole run: each wine start is then cheap.
+start_wineserver() {
+    use_wine_prefix
+    wineserver -p >/dev/null 2>&1 </dev/null
+}
+
+stop_wineserver() {
+    use_wine_prefix
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
+}

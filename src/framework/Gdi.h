@@ -1,0 +1,152 @@
+// Move-only owners of GDI handles. Every font, brush, pen, bitmap, region and
+// memory DC the program creates lives in one of these, so destruction order is
+// declaration order reversed and nothing leaks. GdiObjectCount() counts the
+// handles alive in these owners (Wine answers 0 to GetGuiResources).
+#pragma once
+
+#include <windows.h>
+
+#include <utility>
+
+namespace gdi {
+
+long GdiObjectCount();
+
+namespace detail {
+void CountCreated(bool created);
+void CountDeleted();
+} // namespace detail
+
+// Owns one HGDIOBJ-derived handle (HFONT, HBRUSH, HPEN, HBITMAP, HRGN).
+template <typename Handle> class Object {
+public:
+    Object() = default;
+    explicit Object(Handle handle) : handle_(handle) { detail::CountCreated(handle_ != nullptr); }
+    Object(const Object&) = delete;
+    Object& operator=(const Object&) = delete;
+    Object(Object&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Object& operator=(Object&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            handle_ = std::exchange(other.handle_, nullptr);
+        }
+        return *this;
+    }
+    ~Object() { Reset(); }
+
+    Handle Get() const { return handle_; }
+    explicit operator bool() const { return handle_ != nullptr; }
+
+    // Gives up ownership, e.g. to SetWindowRgn, which takes the region over.
+    Handle Release() {
+        if (handle_) {
+            detail::CountDeleted();
+        }
+        return std::exchange(handle_, nullptr);
+    }
+
+    void Reset(Handle handle = nullptr) {
+        if (handle_) {
+            ::DeleteObject(handle_);
+            detail::CountDeleted();
+        }
+        handle_ = handle;
+        detail::CountCreated(handle_ != nullptr);
+    }
+
+private:
+    Handle handle_ = nullptr;
+};
+
+using Font = Object<HFONT>;
+using Brush = Object<HBRUSH>;
+using Pen = Object<HPEN>;
+using Bitmap = Object<HBITMAP>;
+using Region = Object<HRGN>;
+
+// A memory device context (CreateCompatibleDC), deleted with DeleteDC.
+class MemoryDC {
+public:
+    MemoryDC() = default;
+    explicit MemoryDC(HDC compatibleWith);
+    MemoryDC(const MemoryDC&) = delete;
+    MemoryDC& operator=(const MemoryDC&) = delete;
+    MemoryDC(MemoryDC&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
+    MemoryDC& operator=(MemoryDC&& other) noexcept;
+    ~MemoryDC() { Reset(); }
+
+    HDC Get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+    void Reset();
+
+private:
+    HDC dc_ = nullptr;
+};
+
+// A DC borrowed from a window (GetDC / ReleaseDC); a null window gives the screen.
+class WindowDC {
+public:
+    explicit WindowDC(HWND window) : window_(window), dc_(::GetDC(window)) {}
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    ~WindowDC() {
+        if (dc_) {
+            ::ReleaseDC(window_, dc_);
+        }
+    }
+    HDC Get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
+// Selects an object into a DC and puts the previous one back when it ends.
+class SelectGuard {
+public:
+    SelectGuard(HDC dc, HGDIOBJ object) : dc_(dc), previous_(::SelectObject(dc, object)) {}
+    SelectGuard(const SelectGuard&) = delete;
+    SelectGuard& operator=(const SelectGuard&) = delete;
+    ~SelectGuard() {
+        if (previous_ && previous_ != HGDI_ERROR) {
+            ::SelectObject(dc_, previous_);
+        }
+    }
+
+private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+// A memory DC with a bitmap of its own selected for its whole life: the
+// surfaces the skin composes once and then only copies from.
+class Surface {
+public:
+    Surface() = default;
+    // A bitmap compatible with the screen, width x height.
+    Surface(int width, int height);
+    // Takes over a bitmap made elsewhere (e.g. a DIB section).
+    explicit Surface(gdi::Bitmap bitmap);
+    Surface(Surface&& other) noexcept;
+    Surface& operator=(Surface&& other) noexcept;
+    Surface(const Surface&) = delete;
+    Surface& operator=(const Surface&) = delete;
+    ~Surface() { Reset(); }
+
+    HDC Get() const { return dc_.Get(); }
+    HBITMAP GetBitmap() const { return bitmap_.Get(); }
+    explicit operator bool() const { return static_cast<bool>(dc_); }
+    void Reset();
+
+private:
+    gdi::Bitmap bitmap_;
+    MemoryDC dc_;
+    HGDIOBJ previous_ = nullptr;
+};
+
+// The description of the stock DEFAULT_GUI_FONT with another face, height
+// and weight: how every font of the program is made.
+LOGFONTW DefaultGuiLogFont();
+Font MakeFont(const wchar_t* face, int height, int weight, BYTE quality = 0);
+
+} // namespace gdi
