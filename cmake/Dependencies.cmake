@@ -1,5 +1,9 @@
 # libpng (with zlib) for the picture decoder, GoogleTest for the tests.
 
+if(MINGW)
+    # Static zlib: the program must import nothing but Windows' own DLLs.
+    set(ZLIB_USE_STATIC_LIBS ON)
+endif()
 find_package(ZLIB REQUIRED)
 find_package(PNG REQUIRED)
 

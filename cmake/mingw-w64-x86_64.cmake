@@ -8,7 +8,10 @@ set(CMAKE_C_COMPILER ${triple}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${triple}-g++-posix)
 set(CMAKE_RC_COMPILER ${triple}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+# Libraries built for the target (libpng) live outside the system's sysroot:
+# pass their prefix as LUNABEL_TARGET_PREFIX.
+set(CMAKE_TRY_COMPILE_PLATFORM_VARIABLES LUNABEL_TARGET_PREFIX)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple} ${LUNABEL_TARGET_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
@@ -16,6 +19,3 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
 # Wine runs the test executables that CMake and CTest start.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)
-
-# Static libraries only: the program must import nothing but Windows' own DLLs.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)

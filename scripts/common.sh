@@ -14,7 +14,7 @@ jobs_for_build() { nproc 2>/dev/null || echo 2; }
 build_windows() {
     cmake -S "$lunabel_root" -B "$lunabel_windows_build" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$lunabel_root/cmake/mingw-w64-x86_64.cmake" \
-        -DCMAKE_PREFIX_PATH="$lunabel_build/deps/libpng-mingw" \
+        -DLUNABEL_TARGET_PREFIX="$lunabel_build/deps/libpng-mingw" \
         -DCMAKE_BUILD_TYPE=Release -DLUNABEL_BUILD_TESTS=ON "$@" >/dev/null
     cmake --build "$lunabel_windows_build" -j "$(jobs_for_build)"
 }

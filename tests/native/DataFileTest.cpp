@@ -1,0 +1,351 @@
+#include "cycle/DataFile.h"
+
+#include "cycle/CalendarData.h"
+
+#include <gtest/gtest.h>
+
+#include <string_view>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using datafile::DecodeResult;
+
+class FileBytes {
+public:
+    FileBytes& Tag(std::string_view tag) {
+        bytes.insert(bytes.end(), tag.begin(), tag.end());
+        return *this;
+    }
+    FileBytes& Word(std::uint32_t word) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes.push_back(static_cast<std::uint8_t>(word >> shift));
+        }
+        return *this;
+    }
+    FileBytes& Raw(std::initializer_list<std::uint8_t> raw) {
+        bytes.insert(bytes.end(), raw);
+        return *this;
+    }
+    FileBytes& Good() { return Tag("GOOD").Word(0); }
+    FileBytes& Opts(std::uint32_t cycle, std::uint32_t period, std::uint32_t fertility) {
+        return Tag("OPTS").Word(12).Word(cycle).Word(period).Word(fertility);
+    }
+    FileBytes& Days(const std::vector<DateKey>& keys) {
+        Tag("DAYS").Word(static_cast<std::uint32_t>(4 * keys.size()));
+        for (const DateKey key : keys) {
+            Word(key);
+        }
+        return *this;
+    }
+
+    Bytes bytes;
+};
+
+const DateKey kMar15 = MakeDateKey(2006, 3, 15);
+const DateKey kApr12 = MakeDateKey(2006, 4, 12);
+
+DecodeResult Decode(const Bytes& bytes, CalendarData& data) {
+    return datafile::Decode(bytes.data(), bytes.size(), data);
+}
+
+TEST(DataFileTest, FreshDataEncodesToThe36ByteFile) {
+    const Bytes expected = {
+        0x47, 0x4F, 0x4F, 0x44, 0x00, 0x00, 0x00, 0x00, 0x4F, 0x50, 0x54, 0x53,
+        0x0C, 0x00, 0x00, 0x00, 0x1C, 0x00, 0x00, 0x00, 0x05, 0x00, 0x00, 0x00,
+        0x01, 0x00, 0x00, 0x00, 0x44, 0x41, 0x59, 0x53, 0x00, 0x00, 0x00, 0x00,
+    };
+    EXPECT_EQ(datafile::Encode(CalendarData()), expected);
+}
+
+TEST(DataFileTest, EncodesKeysAscendingWhateverTheOrderOfEntry) {
+    CalendarData data;
+    data.ToggleMark(2006, 4, 12);
+    data.ToggleMark(2006, 3, 15);
+    data.SetCycleLength(30);
+    data.SetPeriodLength(4);
+    data.SetShowFertility(false);
+    EXPECT_EQ(datafile::Encode(data),
+              FileBytes().Good().Opts(30, 4, 0).Days({kMar15, kApr12}).bytes);
+}
+
+struct DecodeCase {
+    const char* name;
+    Bytes file;
+    DecodeResult result;
+    std::vector<DateKey> marks;
+    std::int32_t cycle;
+    std::int32_t period;
+    std::uint32_t fertility;
+};
+
+// Each case starts from defaults with one mark already present, which every
+// load must drop.
+TEST(DataFileTest, DecodesAsTheReaderAlwaysHas) {
+    const auto ok = DecodeResult::Ok;
+    const auto bad = DecodeResult::FormatError;
+    const DecodeCase cases[] = {
+        {"empty file", {}, ok, {}, 28, 5, 1},
+        {"one byte", {0x47}, ok, {}, 28, 5, 1},
+        {"three bytes", {0x47, 0x4F, 0x4F}, ok, {}, 28, 5, 1},
+        {"GOOD alone", FileBytes().Good().bytes, ok, {}, 28, 5, 1},
+        {"writer's form",
+         FileBytes().Good().Opts(30, 4, 0).Days({kMar15, kApr12}).bytes,
+         ok,
+         {kMar15, kApr12},
+         30,
+         4,
+         0},
+        {"first record not GOOD",
+         FileBytes().Opts(30, 4, 0).Days({kMar15}).bytes,
+         bad,
+         {},
+         28,
+         5,
+         1},
+        {"GOOD with a payload",
+         FileBytes().Tag("GOOD").Word(4).Word(0).Opts(30, 4, 0).bytes,
+         bad,
+         {},
+         28,
+         5,
+         1},
+        {"tag without length",
+         FileBytes().Good().Opts(30, 4, 0).Tag("DAYS").bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"DAYS before OPTS",
+         FileBytes().Good().Days({kApr12, kMar15}).Opts(22, 7, 0).bytes,
+         ok,
+         {kMar15, kApr12},
+         22,
+         7,
+         0},
+        {"unknown tag of length 0",
+         FileBytes().Good().Opts(30, 4, 0).Tag("XTRA").Word(0).Days({kMar15}).bytes,
+         ok,
+         {kMar15},
+         30,
+         4,
+         0},
+        // The payload is not skipped: "OPTS" in it is read as the next tag.
+        {"payload of unknown tag read as next tag",
+         FileBytes().Good().Tag("XTRA").Word(4).Tag("OPTS").Word(12).Word(33).Word(6).Word(1).bytes,
+         ok,
+         {},
+         33,
+         6,
+         1},
+        {"payload of unknown tag shifts the records after it",
+         FileBytes()
+             .Good()
+             .Opts(30, 4, 0)
+             .Tag("XTRA")
+             .Word(4)
+             .Word(0x0BADF00D)
+             .Days({kMar15})
+             .bytes,
+         ok,
+         {},
+         30,
+         4,
+         0},
+        {"payload of unknown tag read as DAYS of a wild length",
+         FileBytes().Good().Opts(30, 4, 0).Tag("XTRA").Word(4).Tag("DAYS").Days({kMar15}).bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"second GOOD ignored",
+         FileBytes().Good().Good().Days({kMar15}).Good().bytes,
+         ok,
+         {kMar15},
+         28,
+         5,
+         1},
+        {"duplicate keys",
+         FileBytes().Good().Days({kApr12, kMar15, kApr12}).bytes,
+         ok,
+         {kMar15, kApr12},
+         28,
+         5,
+         1},
+        {"several DAYS records",
+         FileBytes().Good().Days({kApr12}).Opts(30, 4, 1).Days({kMar15}).bytes,
+         ok,
+         {kMar15, kApr12},
+         30,
+         4,
+         1},
+        {"later OPTS wins",
+         FileBytes().Good().Opts(30, 4, 0).Opts(21, 3, 1).bytes,
+         ok,
+         {},
+         21,
+         3,
+         1},
+        {"truncated keys",
+         FileBytes().Good().Opts(30, 4, 0).Tag("DAYS").Word(8).Word(kMar15).bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"truncated inside a key",
+         FileBytes().Good().Opts(30, 4, 0).Tag("DAYS").Word(8).Word(kMar15).Raw({1, 2}).bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"earlier complete DAYS dropped too",
+         FileBytes().Good().Days({kMar15}).Opts(30, 4, 0).Tag("DAYS").Word(4).bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"OPTS length 8",
+         FileBytes().Good().Tag("OPTS").Word(8).Word(30).Word(4).Days({kMar15}).bytes,
+         bad,
+         {},
+         28,
+         5,
+         1},
+        {"OPTS length 16 after a good OPTS",
+         FileBytes()
+             .Good()
+             .Opts(30, 4, 0)
+             .Tag("OPTS")
+             .Word(16)
+             .Word(1)
+             .Word(2)
+             .Word(3)
+             .Word(4)
+             .bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"ends after the cycle",
+         FileBytes().Good().Tag("OPTS").Word(12).Word(31).bytes,
+         bad,
+         {},
+         31,
+         5,
+         1},
+        {"ends after the period",
+         FileBytes().Good().Tag("OPTS").Word(12).Word(31).Word(9).bytes,
+         bad,
+         {},
+         31,
+         9,
+         1},
+        {"ends inside the fertility word",
+         FileBytes().Good().Tag("OPTS").Word(12).Word(31).Word(9).Raw({0}).bytes,
+         bad,
+         {},
+         31,
+         9,
+         1},
+        {"one trailing byte",
+         FileBytes().Good().Opts(30, 4, 0).Days({kMar15}).Raw({7}).bytes,
+         ok,
+         {kMar15},
+         30,
+         4,
+         0},
+        {"three trailing bytes",
+         FileBytes().Good().Opts(30, 4, 0).Days({kMar15}).Raw({7, 8, 9}).bytes,
+         ok,
+         {kMar15},
+         30,
+         4,
+         0},
+        {"length 6 reads two words",
+         FileBytes().Good().Tag("DAYS").Word(6).Word(kMar15).Word(kApr12).Opts(30, 4, 0).bytes,
+         ok,
+         {kMar15, kApr12},
+         30,
+         4,
+         0},
+        {"length 6 without the second word",
+         FileBytes().Good().Tag("DAYS").Word(6).Word(kMar15).Raw({1, 2}).bytes,
+         bad,
+         {},
+         28,
+         5,
+         1},
+        {"length near 4 GiB",
+         FileBytes().Good().Opts(30, 4, 0).Tag("DAYS").Word(0xFFFFFFFF).bytes,
+         bad,
+         {},
+         30,
+         4,
+         0},
+        {"settings kept unchecked",
+         FileBytes().Good().Opts(45, 0xFFFFFFFD, 7).bytes,
+         ok,
+         {},
+         45,
+         -3,
+         7},
+        {"keys kept unchecked",
+         FileBytes().Good().Days({0, MakeDateKey(2006, 2, 40), 0xFFFFFFFF}).bytes,
+         ok,
+         {0, MakeDateKey(2006, 2, 40), 0xFFFFFFFF},
+         28,
+         5,
+         1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        CalendarData data;
+        data.ToggleMark(1999, 9, 9);
+        EXPECT_EQ(Decode(c.file, data), c.result);
+        EXPECT_EQ(std::vector<DateKey>(data.Marks().begin(), data.Marks().end()), c.marks);
+        EXPECT_EQ(data.GetCycleLength(), c.cycle);
+        EXPECT_EQ(data.GetPeriodLength(), c.period);
+        EXPECT_EQ(data.GetShowFertilityWord(), c.fertility);
+    }
+}
+
+TEST(DataFileTest, WriterFormRoundTripsByteForByte) {
+    const Bytes files[] = {
+        FileBytes().Good().Opts(28, 5, 1).Days({}).bytes,
+        FileBytes().Good().Opts(45, 0xFFFFFFFF, 7).Days({kMar15, kApr12}).bytes,
+        FileBytes()
+            .Good()
+            .Opts(0, 0, 0)
+            .Days({0, MakeDateKey(2006, 0, 0), kMar15, 0xFFFFFFFF})
+            .bytes,
+    };
+    for (const auto& file : files) {
+        CalendarData data;
+        ASSERT_EQ(Decode(file, data), DecodeResult::Ok);
+        EXPECT_EQ(datafile::Encode(data), file);
+    }
+}
+
+TEST(DataFileTest, LoadedFertilityWordReadsAsOnAndIsWrittenBackUnchanged) {
+    const Bytes file = FileBytes().Good().Opts(28, 5, 7).Days({}).bytes;
+    CalendarData data;
+    ASSERT_EQ(Decode(file, data), DecodeResult::Ok);
+    EXPECT_TRUE(data.GetShowFertility());
+    EXPECT_EQ(datafile::Encode(data), file);
+}
+
+TEST(DataFileTest, DuplicateKeysAreWrittenOnce) {
+    CalendarData data;
+    ASSERT_EQ(Decode(FileBytes().Good().Opts(28, 5, 1).Days({kMar15, kMar15}).bytes, data),
+              DecodeResult::Ok);
+    EXPECT_EQ(datafile::Encode(data), FileBytes().Good().Opts(28, 5, 1).Days({kMar15}).bytes);
+}
+
+} // namespace
