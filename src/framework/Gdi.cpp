@@ -8,7 +8,9 @@ namespace {
 long liveObjects = 0; // GUI thread only
 } // namespace
 
-long GdiObjectCount() { return liveObjects; }
+long GdiObjectCount() {
+    return liveObjects;
+}
 
 namespace detail {
 void CountCreated(bool created) {
@@ -16,7 +18,9 @@ void CountCreated(bool created) {
         ++liveObjects;
     }
 }
-void CountDeleted() { --liveObjects; }
+void CountDeleted() {
+    --liveObjects;
+}
 } // namespace detail
 
 MemoryDC::MemoryDC(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {

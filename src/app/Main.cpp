@@ -1,0 +1,48 @@
+// Process entry: platform libraries, the module, the main frame and its loop.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <memory>
+
+#include "app/MainFrame.h"
+#include "framework/AppModule.h"
+#include "framework/MessageLoop.h"
+
+namespace {
+
+int RunMainWindow(int showCommand) {
+    CMessageLoop loop;
+    AppModule().AddMessageLoop(&loop);
+
+    auto frame = std::make_unique<CMainFrame>();
+    if (frame->Create(nullptr, CWindow::rcDefault, nullptr, CMainFrame::kStyle,
+                      CMainFrame::kExStyle) == nullptr) {
+        AppModule().RemoveMessageLoop();
+        return 0;
+    }
+    frame->ShowWindow(showCommand);
+
+    const int result = loop.Run();
+
+    AppModule().RemoveMessageLoop();
+    frame.reset();
+    return result;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    ::CoInitialize(nullptr);
+    ::DefWindowProcW(nullptr, 0, 0, 0);
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    AppModule().Init(instance);
+
+    const int result = RunMainWindow(showCommand);
+
+    AppModule().Term();
+    ::CoUninitialize();
+    return result;
+}
