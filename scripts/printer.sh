@@ -15,7 +15,7 @@ cups_ready() { lpstat -r 2>/dev/null | grep -q "is running"; }
 
 start() {
     if ! cups_ready; then
-        as_root cupsd
+        as_root cupsd >/dev/null 2>&1 </dev/null
         for _ in $(seq 1 100); do
             cups_ready && break
             sleep 0.1
