@@ -25,6 +25,7 @@ if(LUNABEL_BUILD_TESTS)
     include(GoogleTest)
 endif()
 
-if(LUNABEL_BENCH)
+# The Windows benchmark prints its own figures.
+if(LUNABEL_BENCH AND NOT WIN32)
     find_package(benchmark REQUIRED)
 endif()

@@ -1,0 +1,162 @@
+// How long the main window takes to answer the user, under Wine or Windows,
+// with a heavy data set (100,000 marks): a clicked day until all six grids
+// have repainted, a half-year step until the caption and grids have
+// repainted, and start-up until every child has painted once. Prints medians
+// in milliseconds; run it by hand (bench/run-ui.sh).
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "app/MainFrame.h"
+#include "calendar/Commands.h"
+#include "cycle/CalendarData.h"
+#include "cycle/DateKey.h"
+#include "framework/AppModule.h"
+#include "framework/MessageLoop.h"
+
+CalendarData& CalendarData::Instance() {
+    static CalendarData data;
+    return data;
+}
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Milliseconds(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    const std::size_t n = samples.size();
+    return n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
+}
+
+// A first day every 29 days from 1 January 1900: marks in every month shown.
+std::vector<DateKey> ManyMarks(std::size_t count) {
+    std::vector<DateKey> keys;
+    int y = 1900;
+    int m = 1;
+    int d = 1;
+    while (keys.size() < count) {
+        keys.push_back(MakeDateKey(y, m, d));
+        d += 29;
+        while (d > DaysInMonth(y, m)) {
+            d -= DaysInMonth(y, m);
+            if (++m > 12) {
+                m = 1;
+                ++y;
+            }
+        }
+    }
+    return keys;
+}
+
+void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+BOOL CALLBACK NoteUnpainted(HWND child, LPARAM param) {
+    if (::GetUpdateRect(child, nullptr, FALSE)) {
+        *reinterpret_cast<bool*>(param) = true;
+    }
+    return TRUE;
+}
+
+bool AllPainted(HWND frame) {
+    bool unpainted = ::GetUpdateRect(frame, nullptr, FALSE) != FALSE;
+    ::EnumChildWindows(frame, NoteUnpainted, reinterpret_cast<LPARAM>(&unpainted));
+    return !unpainted;
+}
+
+void UpdateChildren(HWND view) {
+    for (HWND child = ::GetWindow(view, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        ::UpdateWindow(child);
+    }
+}
+
+std::unique_ptr<CMainFrame> OpenFrame(double* startUp) {
+    const auto start = Clock::now();
+    auto frame = std::make_unique<CMainFrame>();
+    frame->Create(nullptr, CWindow::rcDefault, nullptr, CMainFrame::kStyle, CMainFrame::kExStyle);
+    frame->ShowWindow(SW_SHOWNORMAL);
+    while (!AllPainted(*frame)) {
+        PumpMessages();
+    }
+    *startUp = Milliseconds(Clock::now() - start);
+    return frame;
+}
+
+} // namespace
+
+int main() {
+    AppModule().Init(::GetModuleHandleW(nullptr));
+    CMessageLoop loop;
+    AppModule().AddMessageLoop(&loop);
+    CalendarData::Instance().SetMarks(ManyMarks(100000));
+    std::printf("marks loaded: %zu\n", CalendarData::Instance().Marks().size());
+
+    constexpr int kStartUps = 12;
+    std::vector<double> startUps;
+    double firstStartUp = 0;
+    for (int i = 0; i < kStartUps; ++i) {
+        double took = 0;
+        auto frame = OpenFrame(&took);
+        if (i == 0) {
+            firstStartUp = took; // registers classes and warms the font cache
+        } else {
+            startUps.push_back(took);
+        }
+        if (i + 1 < kStartUps) {
+            frame->DestroyWindow();
+            PumpMessages();
+        } else {
+            const HWND view = frame->View().Handle();
+            const SYSTEMTIME today = CalendarView::LocalTime();
+            const int firstMonth = today.wMonth < 7 ? 1 : 7;
+
+            constexpr int kRuns = 200;
+            std::vector<double> clicks;
+            for (int run = 0; run < kRuns; ++run) {
+                const auto start = Clock::now();
+                ::SendMessageW(view, WM_DAY_CLICKED, frame->View().Year(),
+                               MAKELPARAM(firstMonth, 1 + run % 2 * 14));
+                for (int g = 0; g < CalendarView::kGridCount; ++g) {
+                    ::UpdateWindow(frame->View().Grid(g)->Handle());
+                }
+                clicks.push_back(Milliseconds(Clock::now() - start));
+            }
+
+            std::vector<double> steps;
+            for (int run = 0; run < kRuns; ++run) {
+                const auto start = Clock::now();
+                ::SendMessageW(view, WM_COMMAND, MAKEWPARAM(CMD_NEXT, 0), 0);
+                UpdateChildren(view);
+                steps.push_back(Milliseconds(Clock::now() - start));
+            }
+
+            std::printf("day click until six grids repainted: median %.3f ms (%d runs)\n",
+                        Median(clicks), kRuns);
+            std::printf("half-year step until repainted:      median %.3f ms (%d runs)\n",
+                        Median(steps), kRuns);
+            frame->DestroyWindow();
+            PumpMessages();
+        }
+    }
+    std::printf("start-up until every child painted:  median %.3f ms (%d runs; first run %.3f "
+                "ms)\n",
+                Median(startUps), kStartUps - 1, firstStartUp);
+
+    AppModule().RemoveMessageLoop();
+    AppModule().Term();
+    return 0;
+}

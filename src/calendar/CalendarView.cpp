@@ -1,0 +1,175 @@
+#include "calendar/CalendarView.h"
+
+#include "calendar/Commands.h"
+#include "calendar/HalfYear.h"
+#include "cycle/CalendarData.h"
+#include "framework/AppModule.h"
+#include "resource.h"
+
+namespace {
+
+struct ButtonPlace {
+    IconButton* button;
+    RECT rect;
+    WORD id;
+    UINT caption; // string id, 0 for none
+};
+
+constexpr std::array<RECT, CalendarView::kGridCount> kGridRects = {{
+    {14, 113, 220, 323},
+    {236, 113, 442, 323},
+    {458, 113, 664, 323},
+    {14, 335, 220, 545},
+    {236, 335, 442, 545},
+    {458, 335, 664, 545},
+}};
+
+constexpr RECT kPickerRect{280, 64, 630, 104};
+constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
+
+std::wstring LoadCaption(UINT id) {
+    if (id == 0) {
+        return {};
+    }
+    wchar_t text[256] = L"";
+    ::LoadStringW(AppModule().GetResourceInstance(), id, text, 256);
+    return text;
+}
+
+} // namespace
+
+SYSTEMTIME CalendarView::LocalTime() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return now;
+}
+
+CalendarView::CalendarView(Clock today)
+    : clock(today), picker(this), settingsButton(this, L"btn_settings"),
+      printButton(this, L"btn_print"), exitButton(this, L"btn_exit"), helpButton(this, L"btn_help"),
+      aboutButton(this, L"btn_about"), prevButton(this, L"btn_left"),
+      nextButton(this, L"btn_right") {
+    backgroundImage.LoadFromResource(L"APP-BG");
+    backgroundSurface = gdi::Surface(backgroundImage.MakeDeviceBitmap(nullptr));
+    backgroundDC = backgroundSurface.Get();
+}
+
+CalendarView::~CalendarView() {
+    // Children first, while everything they copy from is still there.
+    if (IsWindow()) {
+        DestroyWindow();
+    }
+}
+
+SIZE CalendarView::GetSize() const {
+    BITMAP bitmap{};
+    if (backgroundSurface.GetBitmap() == nullptr ||
+        ::GetObjectW(backgroundSurface.GetBitmap(), sizeof bitmap, &bitmap) == 0) {
+        return SIZE{0, 0};
+    }
+    return SIZE{bitmap.bmWidth, bitmap.bmHeight};
+}
+
+BOOL CalendarView::PreTranslateMessage(MSG*) {
+    return FALSE;
+}
+
+LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    const ButtonPlace buttons[] = {
+        {&settingsButton, {355, 0, 405, 57}, CMD_SETTINGS, IDS_SETTINGS},
+        {&printButton, {430, 0, 480, 57}, CMD_PRINT, IDS_PRINT},
+        {&aboutButton, {505, 0, 555, 57}, CMD_ABOUT, IDS_ABOUT},
+        {&exitButton, {580, 0, 630, 57}, CMD_EXIT, IDS_EXIT},
+        {&prevButton, {250, 73, 276, 97}, CMD_PREV, 0},
+        {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0},
+    };
+    for (const ButtonPlace& place : buttons) {
+        const std::wstring caption = LoadCaption(place.caption);
+        place.button->Create(hwnd_, place.rect, caption.c_str(), kChildStyle, 0, place.id);
+    }
+    picker.Create(hwnd_, kPickerRect, nullptr, kChildStyle, 0, 0);
+    for (std::size_t i = 0; i < grids.size(); ++i) {
+        grids[i] = std::make_unique<CalendarWindow>(&backgroundDC);
+        grids[i]->Create(hwnd_, kGridRects[i], nullptr, kChildStyle, 0, 0);
+    }
+
+    const SYSTEMTIME now = clock();
+    const HalfYear today = HalfYearOf(now.wYear, now.wMonth);
+    year = today.year;
+    firstHalf = today.firstHalf;
+    ShowHalfYear(year, firstHalf);
+    return 0;
+}
+
+LRESULT CalendarView::OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    const RECT client = GetClientRect();
+    ::BitBlt(reinterpret_cast<HDC>(wParam), 0, 0, client.right, client.bottom, backgroundDC, 0, 0,
+             SRCCOPY);
+    return 1;
+}
+
+LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    switch (LOWORD(wParam)) {
+    case CMD_EXIT:
+        ::PostMessageW(GetParent(), WM_CLOSE, 0, 0);
+        break;
+    case CMD_PREV:
+        Step(false);
+        break;
+    case CMD_NEXT:
+        Step(true);
+        break;
+    case CMD_SETTINGS:
+    case CMD_PRINT:
+    case CMD_HELP:
+    case CMD_ABOUT:
+        break;
+    default:
+        handled = FALSE;
+        break;
+    }
+    return 0;
+}
+
+LRESULT CalendarView::OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    CalendarData::Instance().ToggleMark(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
+    // A mark moves the predictions of every later month, not only its own.
+    for (const auto& grid : grids) {
+        if (grid) {
+            grid->Classify();
+        }
+    }
+    InvalidateGrids();
+    return 0;
+}
+
+void CalendarView::Step(bool forward) {
+    const HalfYear shown{year, firstHalf};
+    const std::optional<HalfYear> next = forward ? NextHalfYear(shown) : PreviousHalfYear(shown);
+    if (!next) {
+        return;
+    }
+    year = next->year;
+    firstHalf = next->firstHalf;
+    ShowHalfYear(year, firstHalf);
+}
+
+void CalendarView::ShowHalfYear(int shownYear, bool shownFirstHalf) {
+    picker.SetHalfYear(shownYear, shownFirstHalf);
+    picker.Invalidate();
+    const int firstMonth = shownFirstHalf ? 1 : 7;
+    for (std::size_t i = 0; i < grids.size(); ++i) {
+        if (grids[i]) {
+            grids[i]->SetMonth(shownYear, firstMonth + static_cast<int>(i));
+        }
+    }
+    InvalidateGrids();
+}
+
+void CalendarView::InvalidateGrids() {
+    for (const auto& grid : grids) {
+        if (grid) {
+            grid->Invalidate();
+        }
+    }
+}

@@ -1,0 +1,12 @@
+// Command ids the main view answers (WM_COMMAND, low word of wParam).
+#pragma once
+
+#include <windows.h>
+
+constexpr WORD CMD_SETTINGS = 0xC000;
+constexpr WORD CMD_PRINT = 0xC001;
+constexpr WORD CMD_EXIT = 0xC002;
+constexpr WORD CMD_HELP = 0xC003;
+constexpr WORD CMD_ABOUT = 0xC004;
+constexpr WORD CMD_PREV = 0xC005;
+constexpr WORD CMD_NEXT = 0xC006;

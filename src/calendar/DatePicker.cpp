@@ -1,0 +1,92 @@
+#include "calendar/DatePicker.h"
+
+#include "calendar/CalendarView.h"
+#include "skin/PaintBuffer.h"
+
+namespace {
+
+constexpr COLORREF kRose = RGB(215, 24, 62);
+
+void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
+
+} // namespace
+
+DatePicker::DatePicker(CalendarView* owner, const CalendarLocale& names)
+    : view(owner), locale(names), linePen(::CreatePen(PS_SOLID, 1, kRose)),
+      yearFont(gdi::MakeFont(L"Comic Sans MS", -20, FW_BOLD)),
+      rangeFont(gdi::MakeFont(L"Comic Sans MS", -16, FW_NORMAL)) {}
+
+DatePicker::~DatePicker() {
+    if (IsWindow()) {
+        DestroyWindow();
+    }
+}
+
+std::wstring DatePicker::MonthName(int month) const {
+    std::wstring name = locale.MonthName(month);
+    // A caption reading " - " says nothing; English says at least something.
+    return name.empty() ? EnglishCalendarLocale().MonthName(month) : name;
+}
+
+void DatePicker::SetHalfYear(int year, bool firstHalf) {
+    yearText = std::to_wstring(year);
+    const int first = firstHalf ? 1 : 7;
+    rangeText = MonthName(first) + L" - " + MonthName(first + 5);
+}
+
+LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
+    clientRect = GetClientRect();
+    gdi::Region corners(::CreateRoundRectRgn(clientRect.left, clientRect.top, clientRect.right,
+                                             clientRect.bottom, 5, 5));
+    // The window owns the region from here on.
+    if (::SetWindowRgn(hwnd_, corners.Get(), FALSE)) {
+        corners.Release();
+    }
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT DatePicker::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    clientRect = RECT{0, 0, LOWORD(lParam), HIWORD(lParam)};
+    return 0;
+}
+
+LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(hwnd_, &paint);
+    {
+        PaintBuffer buffer(dc);
+        RECT place = GetWindowRect();
+        if (::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.left))) {
+            ::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.right));
+        }
+        ::BitBlt(buffer, 0, 0, place.right - place.left, place.bottom - place.top,
+                 view->BackgroundDC(), place.left, place.top, SRCCOPY);
+
+        ::SetTextColor(buffer, kRose);
+        ::SetBkMode(buffer, TRANSPARENT);
+        const int half = (clientRect.bottom - clientRect.top) / 2;
+        {
+            gdi::SelectGuard font(buffer, yearFont.Get());
+            // Starts above the window: the year sits high, clear of the line.
+            DrawString(buffer, yearText,
+                       RECT{clientRect.left, clientRect.top - 6, clientRect.right,
+                            clientRect.bottom - half},
+                       DT_SINGLELINE | DT_CENTER);
+        }
+        {
+            gdi::SelectGuard font(buffer, rangeFont.Get());
+            DrawString(
+                buffer, rangeText,
+                RECT{clientRect.left, clientRect.top + half, clientRect.right, clientRect.bottom},
+                DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        }
+        gdi::SelectGuard pen(buffer, linePen.Get());
+        ::MoveToEx(buffer, 0, half, nullptr);
+        ::LineTo(buffer, clientRect.right - clientRect.left, half);
+    }
+    ::EndPaint(hwnd_, &paint);
+    return 0;
+}

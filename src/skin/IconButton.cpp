@@ -1,0 +1,162 @@
+#include "skin/IconButton.h"
+
+#include "calendar/CalendarView.h"
+#include "skin/PaintBuffer.h"
+
+#include <windowsx.h>
+
+namespace {
+
+constexpr COLORREF kIdleCaption = RGB(254, 222, 231);
+constexpr COLORREF kHoverCaption = RGB(100, 0, 0);
+constexpr float kHoverGamma = 1.3f;
+// Applied on top of the hover gamma.
+constexpr float kPressedGamma = 1.6f;
+
+} // namespace
+
+IconButton::IconButton(CalendarView* ownerView, const wchar_t* imageName)
+    : labelFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD)),
+      handCursor(::LoadCursorW(nullptr, IDC_HAND)), owner(ownerView) {
+    icon.LoadFromResource(imageName);
+}
+
+IconButton::~IconButton() {
+    // While the surfaces still exist: destruction may still paint.
+    if (IsWindow()) {
+        DestroyWindow();
+    }
+}
+
+LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    // The button starts from exactly the background pixels under it.
+    RECT place = GetWindowRect();
+    ::ScreenToClient(owner->Handle(), reinterpret_cast<POINT*>(&place.left));
+    ::ScreenToClient(owner->Handle(), reinterpret_cast<POINT*>(&place.right));
+    const int width = place.right - place.left;
+    const int height = place.bottom - place.top;
+    CxImage under;
+    owner->BackgroundImage().ExtractRect(place.left, place.top, place.right, place.bottom, under);
+
+    normalSurface = gdi::Surface(width, height);
+    hoverSurface = gdi::Surface(width, height);
+    pressedSurface = gdi::Surface(width, height);
+
+    under.DrawBlended(normalSurface.Get(), 0, 0);
+    icon.DrawBlended(normalSurface.Get(), 2, 2);
+
+    under.DrawBlended(hoverSurface.Get(), 0, 0);
+    icon.ApplyGamma(kHoverGamma);
+    icon.DrawBlended(hoverSurface.Get(), 2, 2);
+
+    // Brighter still and one pixel down and right: the button gives way.
+    under.DrawBlended(pressedSurface.Get(), 0, 0);
+    icon.ApplyGamma(kPressedGamma);
+    icon.DrawBlended(pressedSurface.Get(), 3, 3);
+    return 0;
+}
+
+LRESULT IconButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    PAINTSTRUCT paint{};
+    const HDC dc = ::BeginPaint(hwnd_, &paint);
+    {
+        PaintBuffer buffer(dc);
+        // Pressed but dragged off the button looks idle until the mouse returns.
+        const gdi::Surface& picture =
+            hovering ? (pressed ? pressedSurface : hoverSurface) : normalSurface;
+        ::BitBlt(buffer, 0, 0, clientRect.right - clientRect.left,
+                 clientRect.bottom - clientRect.top, picture.Get(), 0, 0, SRCCOPY);
+
+        wchar_t text[256] = L"";
+        const int length = ::GetWindowTextW(hwnd_, text, 256);
+        ::SetTextColor(buffer, hovering ? kHoverCaption : kIdleCaption);
+        ::SetBkMode(buffer, TRANSPARENT);
+        gdi::SelectGuard font(buffer, labelFont.Get());
+        RECT area = clientRect;
+        ::DrawTextW(buffer, text, length, &area, DT_SINGLELINE | DT_BOTTOM | DT_CENTER);
+    }
+    ::EndPaint(hwnd_, &paint);
+    return 0;
+}
+
+LRESULT IconButton::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    clientRect = RECT{0, 0, LOWORD(lParam), HIWORD(lParam)};
+    return 0;
+}
+
+LRESULT IconButton::OnSetCursor(UINT, WPARAM, LPARAM, BOOL&) {
+    ::SetCursor(handCursor);
+    return TRUE;
+}
+
+bool IconButton::Contains(LPARAM point) const {
+    return ::PtInRect(&clientRect, POINT{GET_X_LPARAM(point), GET_Y_LPARAM(point)}) != FALSE;
+}
+
+void IconButton::Release() {
+    // Never another window's capture. Giving ours up sends WM_CAPTURECHANGED
+    // while `captured` is still set, which also clears the other flags.
+    if (::GetCapture() == hwnd_) {
+        ::ReleaseCapture();
+    }
+    captured = false;
+    Invalidate();
+}
+
+LRESULT IconButton::OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    // The button went up somewhere we did not hear of.
+    if (pressed && !(wParam & MK_LBUTTON)) {
+        pressed = false;
+        Invalidate();
+    }
+    const bool inside = Contains(lParam);
+    if (inside != hovering) {
+        hovering = inside;
+        Invalidate();
+    }
+    if (!inside && !pressed) {
+        Release();
+        return 0;
+    }
+    // Holding the capture is how the button learns that the mouse left.
+    if (!captured) {
+        ::SetCapture(hwnd_);
+        captured = true;
+        Invalidate();
+    }
+    return 0;
+}
+
+LRESULT IconButton::OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&) {
+    pressed = true;
+    Invalidate();
+    return 0;
+}
+
+LRESULT IconButton::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    pressed = false;
+    if (!Contains(lParam)) {
+        Release();
+        return 0;
+    }
+    const HWND self = hwnd_;
+    ::SendMessageW(GetParent(), WM_COMMAND,
+                   MAKEWPARAM(::GetDlgCtrlID(self), static_cast<WORD>(BN_CLICKED)),
+                   reinterpret_cast<LPARAM>(self));
+    // The command may have ended this window (Exit closes the program).
+    if (::IsWindow(self)) {
+        Invalidate();
+    }
+    return 0;
+}
+
+LRESULT IconButton::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    // Another window took the mouse, e.g. a dialog the click opened.
+    if (captured && reinterpret_cast<HWND>(lParam) != hwnd_) {
+        captured = false;
+        hovering = false;
+        pressed = false;
+        Invalidate();
+    }
+    return 0;
+}

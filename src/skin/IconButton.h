@@ -1,0 +1,69 @@
+// An image button on the main view's background: a picture with a caption
+// below it, in three states (idle, hover, pressed), driven by the mouse only.
+// A click reaches the parent as WM_COMMAND / BN_CLICKED with the control id.
+#pragma once
+
+#include "framework/Gdi.h"
+#include "framework/Window.h"
+#include "skin/CxImage.h"
+
+#include <windows.h>
+
+class CalendarView;
+
+class IconButton : public CWindowImpl<IconButton> {
+public:
+    // `imageName`: an IMAGES resource; a missing one leaves the button blank.
+    IconButton(CalendarView* owner, const wchar_t* imageName);
+    ~IconButton() override;
+
+    static WindowClassInfo GetWndClassInfo() {
+        WindowClassInfo info;
+        info.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+        return info;
+    }
+
+    BEGIN_MSG_MAP(IconButton)
+        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
+        MESSAGE_HANDLER(WM_SETCURSOR, OnSetCursor)
+        MESSAGE_HANDLER(WM_MOUSEMOVE, OnMouseMove)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
+        MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
+        MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
+    END_MSG_MAP()
+
+    bool IsCaptured() const { return captured; }
+    bool IsHovering() const { return hovering; }
+    bool IsPressed() const { return pressed; }
+
+private:
+    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
+    LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnSetCursor(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnMouseMove(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
+    LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
+
+    bool Contains(LPARAM point) const;
+    void Release();
+
+    bool captured = false;
+    bool hovering = false;
+    bool pressed = false;
+    RECT clientRect{};
+    gdi::Font labelFont;
+    // A shared system cursor: not ours to destroy.
+    HCURSOR handCursor;
+    CalendarView* owner;
+    CxImage icon;
+    // The finished picture of each state, composed once and then only copied.
+    gdi::Surface normalSurface;
+    gdi::Surface hoverSurface;
+    gdi::Surface pressedSurface;
+};

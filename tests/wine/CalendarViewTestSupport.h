@@ -1,0 +1,232 @@
+// The main view on screen for tests: a shown borderless top-level window at a
+// fixed place holds it as the frame does, a clock says which half-year it
+// starts in, and helpers let windows paint and read back what they show.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "calendar/CalendarView.h"
+#include "calendar/Commands.h"
+#include "cycle/CalendarData.h"
+#include "framework/Gdi.h"
+#include "framework/Window.h"
+
+namespace viewtest {
+
+// Today for views made after the call.
+inline SYSTEMTIME& FakeToday() {
+    static SYSTEMTIME today{};
+    return today;
+}
+
+inline void SetToday(int year, int month, int day = 15) {
+    SYSTEMTIME& today = FakeToday();
+    today = SYSTEMTIME{};
+    today.wYear = static_cast<WORD>(year);
+    today.wMonth = static_cast<WORD>(month);
+    today.wDay = static_cast<WORD>(day);
+}
+
+inline SYSTEMTIME FakeClock() {
+    return FakeToday();
+}
+
+// Notes every command the view sees and those it leaves to the default procedure.
+class RecordingView : public CalendarView {
+public:
+    RecordingView() : CalendarView(&FakeClock) {}
+
+    struct Command {
+        WORD id;
+        WORD code;
+        HWND control;
+    };
+    std::vector<Command> commands;
+    std::vector<WORD> unhandled;
+
+    BEGIN_MSG_MAP(RecordingView)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommandSeen)
+        CHAIN_MSG_MAP(CalendarView)
+        MESSAGE_HANDLER(WM_COMMAND, OnCommandUnhandled)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnCommandSeen(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+        commands.push_back({LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
+        handled = FALSE;
+        return 0;
+    }
+    LRESULT OnCommandUnhandled(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+        unhandled.push_back(LOWORD(wParam));
+        handled = FALSE;
+        return 0;
+    }
+};
+
+// Stands where the frame stands; counts close requests instead of closing.
+class Host : public CWindowImpl<Host, CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
+public:
+    int closeRequests = 0;
+
+    BEGIN_MSG_MAP(Host)
+        MESSAGE_HANDLER(WM_CLOSE, OnClose)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&) {
+        ++closeRequests;
+        return 0;
+    }
+};
+
+inline void PumpMessages() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+// Pumps messages until `done` holds; false if it never does.
+inline bool WaitFor(const std::function<bool()>& done, DWORD patienceMs = 10000) {
+    const ULONGLONG end = ::GetTickCount64() + patienceMs;
+    while (!done()) {
+        if (::GetTickCount64() > end) {
+            return false;
+        }
+        PumpMessages();
+        if (!done()) {
+            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+        }
+    }
+    return true;
+}
+
+// Paints whatever is invalid in the window and its children, now.
+inline void Paint(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+// What a window shows, as 0x00RRGGBB per pixel, top-down.
+class Snapshot {
+public:
+    explicit Snapshot(HWND window) {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+        gdi::WindowDC dc(window);
+        Read(dc.Get(), 0, 0);
+    }
+    // A part of a device context, e.g. the view's background.
+    Snapshot(HDC dc, int x, int y, int width, int height) : width_(width), height_(height) {
+        pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
+        Read(dc, x, y);
+    }
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    COLORREF At(int x, int y) const {
+        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+    int Count(COLORREF colour, const RECT& area) const {
+        int count = 0;
+        for (int y = area.top; y < area.bottom; ++y) {
+            for (int x = area.left; x < area.right; ++x) {
+                count += At(x, y) == colour ? 1 : 0;
+            }
+        }
+        return count;
+    }
+    bool operator==(const Snapshot& other) const {
+        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
+    }
+
+private:
+    void Read(HDC source, int x, int y) {
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        gdi::Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+        gdi::MemoryDC memory(source);
+        if (!bitmap || !memory) {
+            return;
+        }
+        {
+            gdi::SelectGuard select(memory.Get(), bitmap.Get());
+            ::BitBlt(memory.Get(), 0, 0, width_, height_, source, x, y, SRCCOPY);
+        }
+        ::GdiFlush();
+        const auto* words = static_cast<const std::uint32_t*>(bits);
+        for (std::size_t i = 0; i < pixels_.size(); ++i) {
+            pixels_[i] = words[i] & 0xFFFFFF;
+        }
+    }
+
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<std::uint32_t> pixels_;
+};
+
+// A shown view starting in the half-year of `today`, with empty default data.
+class ShownView : public ::testing::Test {
+protected:
+    static constexpr int kHostX = 40;
+    static constexpr int kHostY = 40;
+
+    void SetUp() override {
+        CalendarData& data = CalendarData::Instance();
+        data.ClearMarks();
+        data.SetCycleLength(CalendarData::kDefaultCycleLength);
+        data.SetPeriodLength(CalendarData::kDefaultPeriodLength);
+        data.SetShowFertility(true);
+        // The real pointer stays out of the way of the messages the tests send.
+        ::SetCursorPos(1270, 1010);
+        PumpMessages();
+    }
+
+    void TearDown() override {
+        if (host.IsWindow()) {
+            host.DestroyWindow();
+        }
+        PumpMessages();
+        CalendarData::Instance().ClearMarks();
+    }
+
+    // Shows the view in the half-year holding year-month.
+    void Open(int year, int month) {
+        SetToday(year, month);
+        const SIZE size = view.GetSize();
+        ASSERT_NE(host.Create(nullptr, RECT{kHostX, kHostY, kHostX + size.cx, kHostY + size.cy},
+                              L"Lunabel view test", WS_POPUP | WS_CLIPCHILDREN),
+                  nullptr);
+        ASSERT_NE(view.Create(host, RECT{0, 0, size.cx, size.cy}, nullptr,
+                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN),
+                  nullptr);
+        host.ShowWindow(SW_SHOWNOACTIVATE);
+        Paint(host);
+        PumpMessages();
+    }
+
+    HWND Child(WORD id) const { return ::GetDlgItem(view, id); }
+
+    void Command(WORD id) { ::SendMessageW(view, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+
+    RecordingView view;
+    Host host;
+};
+
+} // namespace viewtest
