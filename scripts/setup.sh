@@ -7,7 +7,7 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${LUNABEL_BUILD_DIR:-$root/build}"
 
 packages=(
-  cmake ninja-build make pkg-config dpkg-dev
+  cmake ninja-build make pkg-config dpkg-dev locales
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev libz-mingw-w64-dev
   wine wine64 fonts-wine fonts-comic-neue fonts-liberation
@@ -15,6 +15,7 @@ packages=(
   googletest libbenchmark-dev libpng-dev zlib1g-dev
   clang libclang-rt-14-dev clang-format
   cups printer-driver-cups-pdf poppler-utils
+  nsis
 )
 
 as_root() {
@@ -39,6 +40,19 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 1
   fi
   rm -f "$log"
+fi
+
+# Wine converts file names with the host's locale: without a UTF-8 locale on
+# the host, folders with non-ASCII names cannot be created. The tests run
+# Wine in English and German.
+for wanted in en_US de_DE; do
+  if ! locale -a 2>/dev/null | grep -qi "^${wanted}\.utf-\?8$"; then
+    as_root sed -i "s/^# *\(${wanted}\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    need_locale_gen=1
+  fi
+done
+if [ -n "${need_locale_gen:-}" ]; then
+  as_root locale-gen >/dev/null
 fi
 
 # libpng 1.6 for the Windows target, from Debian's patched source package.

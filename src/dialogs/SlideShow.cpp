@@ -1,0 +1,103 @@
+#include "dialogs/SlideShow.h"
+
+#include "framework/AppModule.h"
+#include "skin/CxImage.h"
+#include "skin/PaintBuffer.h"
+
+#include <algorithm>
+#include <cwchar>
+#include <utility>
+
+namespace {
+
+std::wstring LoadText(UINT id) {
+    const wchar_t* text = nullptr;
+    // With a zero length LoadStringW hands out the read-only resource itself.
+    const int length =
+        ::LoadStringW(AppModule().GetResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length))
+                              : std::wstring();
+}
+
+} // namespace
+
+SlideShow::SlideShow()
+    : captionFont(gdi::MakeFont(L"Arial", -11, FW_NORMAL, ANTIALIASED_QUALITY)) {}
+
+SlideShow::~SlideShow() = default;
+
+void SlideShow::AddSlide(UINT captionId, const wchar_t* picture) {
+    Slide slide;
+    wchar_t number[16];
+    std::swprintf(number, std::size(number), L"%d. ", Count() + 1);
+    slide.caption = number + LoadText(captionId);
+
+    CxImage image;
+    image.LoadFromResource(picture);
+    gdi::WindowDC screen(nullptr);
+    slide.pictureDC = gdi::Surface(image.MakeDeviceBitmap(screen.Get()));
+    slide.width = image.Width();
+    slide.height = image.Height();
+    slides.push_back(std::move(slide));
+}
+
+void SlideShow::ShowFirst() {
+    Show(0);
+}
+void SlideShow::ShowPrevious() {
+    Show(current - 1);
+}
+void SlideShow::ShowNext() {
+    Show(current + 1);
+}
+void SlideShow::ShowLast() {
+    Show(Count() - 1);
+}
+
+void SlideShow::Show(int page) {
+    current = page;
+    Invalidate(TRUE);
+}
+
+LRESULT SlideShow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(Handle(), &ps);
+    const RECT client = GetClientRect();
+    {
+        // The whole page every time, at the window's own origin, so the
+        // parent's brush lines up with what lies around the window.
+        PaintBuffer buffer(dc, client);
+        DrawPage(buffer.Get(), client);
+    }
+    ::EndPaint(Handle(), &ps);
+    return 0;
+}
+
+// The pages belong to one opening: the next starts afresh on page 1.
+LRESULT SlideShow::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    slides.clear();
+    current = 0;
+    return 0;
+}
+
+void SlideShow::DrawPage(HDC dc, const RECT& client) const {
+    auto brush = reinterpret_cast<HBRUSH>(::SendMessageW(GetParent(), WM_CTLCOLORSTATIC,
+                                                         reinterpret_cast<WPARAM>(dc),
+                                                         reinterpret_cast<LPARAM>(Handle())));
+    ::FillRect(dc, &client, brush ? brush : ::GetSysColorBrush(COLOR_BTNFACE));
+    if (current < 0 || current >= Count()) {
+        return;
+    }
+    const Slide& slide = slides[current];
+    if (slide.pictureDC.GetBitmap()) {
+        // A picture larger than the window is cut at the right and bottom.
+        ::BitBlt(dc, 0, 0, std::min<int>(slide.width, client.right),
+                 std::min<int>(slide.height, client.bottom), slide.pictureDC.Get(), 0, 0, SRCCOPY);
+    }
+    RECT captionRect = client;
+    captionRect.top = captionRect.bottom - kCaptionHeight;
+    gdi::SelectGuard font(dc, captionFont.Get());
+    ::SetTextColor(dc, RGB(0, 0, 0));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::DrawTextW(dc, slide.caption.c_str(), static_cast<int>(slide.caption.size()), &captionRect, 0);
+}

@@ -1,0 +1,66 @@
+// The pages of the help dialog: a picture at the top-left and a numbered
+// caption in the bottom strip, on the parent dialog's own background.
+#pragma once
+
+#include "framework/Gdi.h"
+#include "framework/Window.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+class SlideShow : public CWindowImpl<SlideShow, CWinTraits<WS_CHILD | WS_VISIBLE>> {
+public:
+    // Height of the caption strip at the bottom of the window.
+    static constexpr int kCaptionHeight = 32;
+
+    SlideShow();
+    ~SlideShow() override;
+
+    static WindowClassInfo GetWndClassInfo() {
+        WindowClassInfo info;
+        info.name = L"LunabelSlideShow";
+        info.background = nullptr; // every paint covers the whole window
+        return info;
+    }
+
+    // Appends a page: caption "<n>. <string `captionId`>", picture `picture`
+    // (an IMAGES resource; its alpha is dropped).
+    void AddSlide(UINT captionId, const wchar_t* picture);
+
+    // These do not check bounds: the caller keeps the page in range.
+    void ShowFirst();
+    void ShowPrevious();
+    void ShowNext();
+    void ShowLast();
+
+    int Current() const { return current; }
+    int Count() const { return static_cast<int>(slides.size()); }
+    const std::wstring& Caption(int page) const { return slides[page].caption; }
+    HFONT CaptionFont() const { return captionFont.Get(); }
+
+    BEGIN_MSG_MAP(SlideShow)
+        MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_PAINT, OnPaint)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+    END_MSG_MAP()
+
+private:
+    struct Slide {
+        std::wstring caption;
+        gdi::Surface pictureDC; // holds no bitmap when the picture is missing
+        int width = 0;
+        int height = 0;
+    };
+
+    LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
+    LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
+    void Show(int page);
+    void DrawPage(HDC dc, const RECT& client) const;
+
+    gdi::Font captionFont;
+    std::vector<Slide> slides;
+    int current = 0;
+};

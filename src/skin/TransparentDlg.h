@@ -1,0 +1,56 @@
+// The skin shared by the program's dialogs: a borderless dialog that lies, at
+// the size of its picture, on a frosted copy of the window it is opened over.
+//
+//   class NameDlg : public CDialogImpl<NameDlg>, public TransparentDlg {
+//   public:
+//       enum { IDD = IDD_NAME };
+//       explicit NameDlg(HWND view) : TransparentDlg(view) {}
+//       BEGIN_MSG_MAP(NameDlg)
+//           MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)   // calls InitBackground
+//           MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+//           MESSAGE_HANDLER(WM_CTLCOLORSTATIC, OnCtlColorStatic)
+//           ...
+//       END_MSG_MAP()
+//   };
+#pragma once
+
+#include "framework/Gdi.h"
+
+#include <windows.h>
+
+class CWindow;
+
+class TransparentDlg {
+public:
+    // `owner` is the window the dialog is centred over and whose pixels it
+    // frosts (the calendar view in the program; any window will do).
+    explicit TransparentDlg(HWND owner);
+    explicit TransparentDlg(const CWindow* owner);
+    TransparentDlg(const TransparentDlg&) = delete;
+    TransparentDlg& operator=(const TransparentDlg&) = delete;
+    ~TransparentDlg();
+
+    // From WM_INITDIALOG: sizes `dialog` to `picture` (a resource of type
+    // IMAGES; null keeps the template's size), centres it over the owner even
+    // where that leaves the screen, and composes the background once.
+    void InitBackground(HWND dialog, const wchar_t* picture);
+    // Copies the composed background over the dialog's client area.
+    void PaintBackground(HWND dialog, HDC dc) const;
+    // WM_CTLCOLORSTATIC: a transparent text background and the background
+    // brush aligned to `control`, so it shows the picture lying beneath it.
+    HBRUSH ColorStatic(HDC dc, HWND control) const;
+
+    // Ready-made handlers for message maps.
+    LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnCtlColorStatic(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+    HWND Owner() const { return owner_; }
+    HDC ComposedDC() const { return composed_.Get(); }
+    HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
+
+private:
+    HWND owner_;
+    HWND dialog_ = nullptr;
+    gdi::Surface composed_; // the frosted copy with the picture laid over it
+    gdi::Brush backgroundBrush_;
+};
