@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "app/MainFrame.h"
+#include "app/SingleInstance.h"
 #include "framework/AppModule.h"
 #include "framework/MessageLoop.h"
 
@@ -34,6 +35,11 @@ int RunMainWindow(int showCommand) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // A second copy shows the first one and leaves; it never had a data object.
+    if (!SingleInstance::Process().IsFirst()) {
+        SingleInstance::ActivateRunningCopy(CMainFrame::kClassName);
+        return 0;
+    }
     ::CoInitialize(nullptr);
     ::DefWindowProcW(nullptr, 0, 0, 0);
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
