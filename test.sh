@@ -9,6 +9,7 @@ source scripts/common.sh
 cleanup() {
     stop_wineserver
     stop_display
+    scripts/printer.sh stop
 }
 trap cleanup EXIT
 
@@ -18,7 +19,9 @@ build_native
 
 log "Windows build"
 build_windows
+scripts/printer.sh start
 ensure_display
 init_wine_prefix
 start_wineserver
+warm_up_wine "$lunabel_windows_build/bin/lunabel_wine_tests.exe" --gtest_filter='FrameworkWindow.*'
 (cd "$lunabel_windows_build" && env LC_ALL="$lunabel_locale" ctest --output-on-failure)

@@ -14,7 +14,7 @@ packages=(
   xvfb xauth x11-utils xdotool imagemagick
   googletest libbenchmark-dev libpng-dev zlib1g-dev
   clang libclang-rt-14-dev clang-format
-  cups printer-driver-cups-pdf poppler-utils
+  cups printer-driver-cups-pdf poppler-utils python3-fonttools
   nsis
 )
 

@@ -3,7 +3,11 @@
 #include "calendar/Commands.h"
 #include "calendar/HalfYear.h"
 #include "cycle/CalendarData.h"
+#include "dialogs/AboutDlg.h"
+#include "dialogs/HelpDlg.h"
+#include "dialogs/SettingsDlg.h"
 #include "framework/AppModule.h"
+#include "print/PrintCommand.h"
 #include "resource.h"
 
 namespace {
@@ -80,6 +84,7 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         {&printButton, {430, 0, 480, 57}, CMD_PRINT, IDS_PRINT},
         {&aboutButton, {505, 0, 555, 57}, CMD_ABOUT, IDS_ABOUT},
         {&exitButton, {580, 0, 630, 57}, CMD_EXIT, IDS_EXIT},
+        {&helpButton, {280, 0, 330, 57}, CMD_HELP, IDS_HELP},
         {&prevButton, {250, 73, 276, 97}, CMD_PREV, 0},
         {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0},
     };
@@ -120,9 +125,16 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         Step(true);
         break;
     case CMD_SETTINGS:
+        OpenSettings();
+        break;
     case CMD_PRINT:
+        OpenPrint();
+        break;
     case CMD_HELP:
+        OpenHelp();
+        break;
     case CMD_ABOUT:
+        OpenAbout();
         break;
     default:
         handled = FALSE;
@@ -134,13 +146,76 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 LRESULT CalendarView::OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
     CalendarData::Instance().ToggleMark(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
     // A mark moves the predictions of every later month, not only its own.
+    ReclassifyGrids();
+    return 0;
+}
+
+// F1 anywhere in the main window.
+LRESULT CalendarView::OnHelp(UINT, WPARAM, LPARAM, BOOL&) {
+    OpenHelp();
+    return TRUE;
+}
+
+namespace {
+
+// Marks a modal dialog as open for as long as it runs.
+class DialogScope {
+public:
+    explicit DialogScope(bool& open) : open_(open) { open_ = true; }
+    DialogScope(const DialogScope&) = delete;
+    DialogScope& operator=(const DialogScope&) = delete;
+    ~DialogScope() { open_ = false; }
+
+private:
+    bool& open_;
+};
+
+} // namespace
+
+void CalendarView::OpenSettings() {
+    if (dialogOpen) {
+        return;
+    }
+    DialogScope scope(dialogOpen);
+    SettingsDlg dialog(hwnd_);
+    if (dialog.DoModal(hwnd_) == IDOK) {
+        ReclassifyGrids();
+    }
+}
+
+void CalendarView::OpenPrint() {
+    if (dialogOpen) {
+        return;
+    }
+    DialogScope scope(dialogOpen);
+    RunPrintCommand(hwnd_, printerName, printerSettings);
+}
+
+void CalendarView::OpenHelp() {
+    if (dialogOpen) {
+        return;
+    }
+    DialogScope scope(dialogOpen);
+    HelpDlg dialog(hwnd_);
+    dialog.DoModal(hwnd_);
+}
+
+void CalendarView::OpenAbout() {
+    if (dialogOpen) {
+        return;
+    }
+    DialogScope scope(dialogOpen);
+    CAboutDlg dialog(hwnd_);
+    dialog.DoModal(hwnd_);
+}
+
+void CalendarView::ReclassifyGrids() {
     for (const auto& grid : grids) {
         if (grid) {
             grid->Classify();
         }
     }
     InvalidateGrids();
-    return 0;
 }
 
 void CalendarView::Step(bool forward) {

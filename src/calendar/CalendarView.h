@@ -15,6 +15,7 @@
 #include "calendar/DatePicker.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
+#include "print/DeviceSettings.h"
 #include "skin/CxImage.h"
 #include "skin/IconButton.h"
 
@@ -34,6 +35,7 @@ public:
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         MESSAGE_HANDLER(WM_DAY_CLICKED, OnDayClicked)
+        MESSAGE_HANDLER(WM_HELP, OnHelp)
     END_MSG_MAP()
 
     // The background picture's size in pixels; the frame fits its client area to it.
@@ -56,6 +58,13 @@ private:
     LRESULT OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
+    LRESULT OnHelp(UINT, WPARAM, LPARAM, BOOL&);
+
+    void OpenSettings();
+    void OpenPrint();
+    void OpenHelp();
+    void OpenAbout();
+    void ReclassifyGrids();
 
     void Step(bool forward);
     void ShowHalfYear(int shownYear, bool shownFirstHalf);
@@ -69,7 +78,6 @@ private:
     IconButton settingsButton;
     IconButton printButton;
     IconButton exitButton;
-    // Has no place on the view; kept ready for a way to ask for help.
     IconButton helpButton;
     IconButton aboutButton;
     IconButton prevButton;
@@ -80,6 +88,9 @@ private:
     HDC backgroundDC = nullptr;
     // Decoded once and kept: the image buttons cut their backgrounds from it.
     CxImage backgroundImage;
-    // The printer chosen at the last print, for this run only.
+    // The printer chosen at the last print and its settings, for this run only.
     std::wstring printerName;
+    DeviceSettings printerSettings;
+    // F1 arrives while a dialog is open too; one dialog at a time.
+    bool dialogOpen = false;
 };

@@ -50,6 +50,8 @@ public:
     };
     std::vector<Command> commands;
     std::vector<WORD> unhandled;
+    // Off: the dialog commands stop here instead of opening modal dialogs.
+    bool opensDialogs = false;
 
     BEGIN_MSG_MAP(RecordingView)
         MESSAGE_HANDLER(WM_COMMAND, OnCommandSeen)
@@ -59,8 +61,12 @@ public:
 
 private:
     LRESULT OnCommandSeen(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-        commands.push_back({LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
-        handled = FALSE;
+        const WORD id = LOWORD(wParam);
+        commands.push_back({id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
+        // The dialog commands would open modal dialogs, which these tests don't drive.
+        const bool opensDialog =
+            id == CMD_SETTINGS || id == CMD_PRINT || id == CMD_HELP || id == CMD_ABOUT;
+        handled = opensDialog && !opensDialogs;
         return 0;
     }
     LRESULT OnCommandUnhandled(UINT, WPARAM wParam, LPARAM, BOOL& handled) {

@@ -1,0 +1,64 @@
+#include "print/DeviceSettings.h"
+
+#include "framework/PrintJob.h"
+
+#include <cstring>
+
+bool DeviceSettings::CopyFrom(const DEVMODEW* devMode, const std::wstring& printerName) {
+    if (!devMode) {
+        return false;
+    }
+    const SIZE_T size = static_cast<SIZE_T>(devMode->dmSize) + devMode->dmDriverExtra;
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
+    void* copy = block ? ::GlobalLock(block) : nullptr;
+    if (copy) {
+        std::memcpy(copy, devMode, size);
+        ::GlobalUnlock(block);
+    } else if (block) {
+        ::GlobalFree(block);
+        block = nullptr;
+    }
+    Reset();
+    if (!block) {
+        return false;
+    }
+    block_ = block;
+    devMode_ = static_cast<DEVMODEW*>(::GlobalLock(block_));
+    printerName_ = printerName;
+    return true;
+}
+
+bool DeviceSettings::CopyFromPrinter(HANDLE printer, const std::wstring& printerName) {
+    const auto buffer = GetPrinterInfo(printer, 2);
+    if (buffer.empty()) {
+        return false;
+    }
+    const auto* info = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
+    return CopyFrom(info->pDevMode, printerName);
+}
+
+bool DeviceSettings::BelongsTo(const std::wstring& printerName) const {
+    return !IsEmpty() && SamePrinterName(printerName_, printerName);
+}
+
+void DeviceSettings::Reset() {
+    if (block_) {
+        ::GlobalUnlock(block_);
+        ::GlobalFree(block_);
+    }
+    block_ = nullptr;
+    devMode_ = nullptr;
+    printerName_.clear();
+}
+
+void PrepareSettingsFor(DeviceSettings& settings, HANDLE printer, const std::wstring& printerName) {
+    if (!settings.BelongsTo(printerName)) {
+        settings.CopyFromPrinter(printer, printerName);
+    }
+}
+
+bool SamePrinterName(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(),
+                            static_cast<int>(a.size()), b.c_str(),
+                            static_cast<int>(b.size())) == CSTR_EQUAL;
+}

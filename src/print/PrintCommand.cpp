@@ -1,0 +1,31 @@
+#include "print/PrintCommand.h"
+
+#include "framework/PrintJob.h"
+#include "print/MyPrintJobInfo.h"
+#include "print/PrintChoices.h"
+
+void RunPrintCommand(HWND view, std::wstring& printerName, DeviceSettings& settings,
+                     SpoolerCalls spooler) {
+    PrintDlg dialog(view, printerName, settings, spooler);
+    if (dialog.DoModal(view) != IDOK) {
+        return;
+    }
+    printerName = dialog.PrinterName();
+    PrintReport(printerName, settings, dialog.Years(), LoadResourceString(IDS_REPORT_NAME));
+}
+
+bool PrintReport(const std::wstring& printerName, DeviceSettings& settings,
+                 const std::vector<int>& years, const std::wstring& docName) {
+    PrinterHandle printer(printerName);
+    if (!printer) {
+        return false;
+    }
+    PrepareSettingsFor(settings, printer.Get(), printerName);
+    // Settings of another printer (its defaults could not be read) are no use
+    // to this one's driver: then the driver's own defaults.
+    const DEVMODEW* devMode = settings.BelongsTo(printerName) ? settings.Get() : nullptr;
+    MyPrintJobInfo report(years);
+    CPrintJob job;
+    return job.StartPrintJob(printer.Get(), devMode, report, docName.c_str(), 0,
+                             LastPageFor(years.size()));
+}
