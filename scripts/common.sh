@@ -128,7 +128,8 @@ init_wine_prefix() {
 # One wineserver for a whole run: each wine start is then cheap.
 start_wineserver() {
     use_wine_prefix
-    wineserver -p >/dev/null 2>&1 </dev/null
+    # Answers non-zero when one is already running, which is as good.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
 }
 
 # Wine's background processes (services, the desktop window) start with the

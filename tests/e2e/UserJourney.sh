@@ -34,6 +34,7 @@ fail() {
     fi
     exit 1
 }
+# shellcheck source=desktop.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
 
 export WINEDEBUG=-all

@@ -1,0 +1,137 @@
+#!/usr/bin/env bash
+# Every speed and size figure of Lunabel in one table: the data file with
+# 100,000 marks (native), the main window's answers to the user and a
+# ten-year print to the PDF queue (under Wine), the executable's size and the
+# running program's start-up and peak working set. Builds what it needs.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+./scripts/setup.sh >/dev/null
+source scripts/common.sh
+
+tmp="$(mktemp -d)"
+rows=()
+row() { rows+=("$1|$2"); }
+
+log "data file, natively"
+bench/run.sh --benchmark_filter='^(LoadFile|SaveFile)/100000$' --benchmark_format=csv \
+    >"$tmp/native.csv" 2>"$tmp/native.log" || {
+    tail -n 20 "$tmp/native.log" >&2
+    exit 1
+}
+native() { # benchmark name -> its real time
+    awk -F, -v name="\"$1\"" '$1 == name { printf "%.2f %s", $3, $5 }' "$tmp/native.csv"
+}
+row "load 100,000 marks from the data file" "$(native LoadFile/100000)"
+row "save 100,000 marks to the data file" "$(native SaveFile/100000)"
+
+app=""
+data=""
+finish() {
+    if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then
+        kill "$app" 2>/dev/null || true
+        wait "$app" 2>/dev/null || true
+    fi
+    if [ -n "$data" ]; then
+        if [ -f "$tmp/Lunabel.data" ]; then cp -f "$tmp/Lunabel.data" "$data"; else rm -f "$data"; fi
+    fi
+    rm -rf "$tmp"
+    stop_wineserver
+    stop_display
+}
+trap finish EXIT
+ensure_display
+
+log "user interface under Wine, 100,000 marks"
+bench/run-ui.sh >"$tmp/ui.txt" 2>"$tmp/ui.log" || {
+    tail -n 20 "$tmp/ui.log" "$tmp/ui.txt" >&2
+    exit 1
+}
+ui() { grep "^$1" "$tmp/ui.txt" | grep -o 'median [0-9.]* ms' | cut -d' ' -f2- || true; }
+row "day click until the six grids have repainted, 100,000 marks" "$(ui 'day click')"
+row "half-year step until caption and grids have repainted, 100,000 marks" "$(ui 'half-year step')"
+row "start-up until every child has painted (in process), 100,000 marks" "$(ui 'start-up')"
+
+log "a ten-year print to the PDF queue"
+bench/run-print.sh >"$tmp/print.txt" 2>"$tmp/print.log" || {
+    tail -n 20 "$tmp/print.log" "$tmp/print.txt" >&2
+    exit 1
+}
+printed() { grep "$1" "$tmp/print.txt" | grep -o 'median [0-9.]* ms' | cut -d' ' -f2- || true; }
+pages=$(grep -o '([0-9]* pages)' "$tmp/print.txt" | tr -d '()' || true)
+row "ten-year print ($pages): Print until the job ends (window busy)" "$(printed 'end of job')"
+row "ten-year print ($pages): Print until the queue has written the PDF" "$(printed 'finished PDF')"
+
+# run-ui.sh configured this Release tree: the program is built there alone.
+cmake --build "$lunabel_build/bench-windows" --target lunabel >/dev/null
+exe="$lunabel_build/bench-windows/bin/lunabel.exe"
+row "size of lunabel.exe" "$(stat -c %s "$exe") bytes"
+
+log "the program under Wine"
+init_wine_prefix
+start_wineserver
+data="$(wine_data_file)"
+mkdir -p "$(dirname "$data")"
+[ ! -f "$data" ] || cp -p "$data" "$tmp/Lunabel.data"
+
+fail() {
+    log "bench: $*"
+    import -window root "$lunabel_build/bench-failure.png" 2>/dev/null &&
+        log "screenshot: $lunabel_build/bench-failure.png"
+    exit 1
+}
+# shellcheck source=../tests/e2e/desktop.sh
+source tests/e2e/desktop.sh
+
+year=$((10#$(date +%Y)))
+first=$((10#$(date +%m) < 7 ? 1 : 7))
+shown_mark=$(date_key "$year" "$first" 3) # a mark on screen: it shows once the grids have painted
+
+now() { date +%s.%N; }
+seconds() { awk -v from="$1" -v to="$2" 'BEGIN { printf "%.2f", to - from }'; }
+
+# Starts the program on KEYS and waits until the grids show the mark on screen.
+start_program() { # keys...
+    # shellcheck disable=SC2046
+    data_file $(printf '%s\n' "$@" "$shown_mark" | sort -n -u) >"$data"
+    # Sunday first, as cell_point counts.
+    LC_ALL=en_US.UTF-8 wine "$exe" </dev/null >/dev/null 2>&1 &
+    app=$!
+    await_main
+    local px py
+    read -r px py < <(cell_point "$year" "$first" 3)
+    await "the grids have painted" painted_as "$px" "$py" "$marked_fill"
+}
+ended() { ! kill -0 "$app" 2>/dev/null; }
+close_program() {
+    click 605 28 # Exit
+    await "the program ends" ended
+    wait "$app" || true
+    app=""
+}
+peak_working_set() { # the process that runs lunabel.exe
+    grep -q 'lunabel\.exe' "/proc/$app/cmdline" || fail "process $app does not run lunabel.exe"
+    awk '/^VmHWM:/ { printf "%.1f MiB", $2 / 1024 }' "/proc/$app/status"
+}
+
+# The start-up figure includes Wine's own process start.
+for marks in 1 100000; do
+    started=$(now)
+    if [ "$marks" = 1 ]; then
+        start_program
+        label="one mark"
+    else
+        # shellcheck disable=SC2046
+        start_program $(many_keys 1900 1 1 29 "$marks" 9999)
+        label="100,000 marks"
+    fi
+    painted=$(now)
+    row "start-up of lunabel.exe until the grids show (wall clock), $label" "$(seconds "$started" "$painted") s"
+    row "peak working set (VmHWM of the Wine process of lunabel.exe), $label" "$(peak_working_set)"
+    close_program
+done
+
+echo
+printf '%-74s %s\n' "Lunabel $(git describe --always --dirty 2>/dev/null || echo)" "$(date +%F)"
+for r in "${rows[@]}"; do
+    printf '  %-72s %s\n' "${r%%|*}" "${r#*|}"
+done
