@@ -11,31 +11,17 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
-#include "app/MainFrame.h"
+#include "ProgramProcessSupport.h"
 #include "cycle/DataStore.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-void PutWord(Bytes& out, std::uint32_t word) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<unsigned char>(word >> (8 * i)));
-    }
-}
-
-void PutTag(Bytes& out, const char* tag) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<unsigned char>(tag[i]));
-    }
-}
+using namespace programtest;
 
 constexpr std::uint32_t kEarly = (2006u << 16) | (3u << 8) | 15u;
 constexpr std::uint32_t kLate = (2006u << 16) | (4u << 8) | 12u;
@@ -72,48 +58,6 @@ Bytes WrittenFile() {
     return file;
 }
 
-std::optional<Bytes> ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFile(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
-std::wstring ProgramPath() {
-    wchar_t path[MAX_PATH] = L"";
-    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring program(path);
-    program.erase(program.find_last_of(L"\\/") + 1);
-    return program + L"lunabel.exe";
-}
-
-struct FindFrame {
-    DWORD processId;
-    HWND found;
-};
-
-BOOL CALLBACK MatchFrame(HWND window, LPARAM param) {
-    auto* find = reinterpret_cast<FindFrame*>(param);
-    DWORD owner = 0;
-    ::GetWindowThreadProcessId(window, &owner);
-    wchar_t name[64] = L"";
-    ::GetClassNameW(window, name, 64);
-    if (owner == find->processId && std::wstring(name) == CMainFrame::kClassName) {
-        find->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-constexpr DWORD kPatience = 60000; // ms; only reached when something is broken
-
 class Program : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -124,14 +68,7 @@ protected:
     }
 
     void TearDown() override {
-        if (process.hProcess) {
-            if (::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-                ::TerminateProcess(process.hProcess, 0);
-                ::WaitForSingleObject(process.hProcess, kPatience);
-            }
-            ::CloseHandle(process.hProcess);
-            ::CloseHandle(process.hThread);
-        }
+        process.Stop();
         if (saved) {
             WriteFile(dataPath, *saved);
         } else {
@@ -141,41 +78,20 @@ protected:
 
     // Starts the program and waits until its frame exists and it waits for input.
     HWND Start() {
-        std::wstring commandLine = L"\"" + ProgramPath() + L"\"";
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        if (!::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                              nullptr, &startup, &process)) {
+        if (!process.Start()) {
             ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
             return nullptr;
         }
-        ::WaitForInputIdle(process.hProcess, kPatience);
-        FindFrame find{process.dwProcessId, nullptr};
-        for (int tries = 0; tries < 1200 && find.found == nullptr; ++tries) {
-            ::EnumWindows(MatchFrame, reinterpret_cast<LPARAM>(&find));
-            if (find.found == nullptr) {
-                if (::WaitForSingleObject(process.hProcess, 50) == WAIT_OBJECT_0) {
-                    break; // ended before showing a window
-                }
-            }
-        }
-        EXPECT_NE(find.found, nullptr) << "the frame did not appear";
-        return find.found;
+        const HWND frame = process.WaitForFrame();
+        EXPECT_NE(frame, nullptr) << "the frame did not appear";
+        return frame;
     }
 
-    // The exit code once the process has ended, or -1 if it does not end.
-    long long ExitCode() {
-        if (::WaitForSingleObject(process.hProcess, kPatience) != WAIT_OBJECT_0) {
-            return -1;
-        }
-        DWORD code = 0;
-        ::GetExitCodeProcess(process.hProcess, &code);
-        return code;
-    }
+    long long ExitCode() { return process.ExitCode(); }
 
     std::wstring dataPath;
     std::optional<Bytes> saved;
-    PROCESS_INFORMATION process{};
+    ProgramCopy process;
 };
 
 struct CloseCase {
@@ -236,7 +152,7 @@ TEST_F(Program, EndOfSessionSavesBeforeTheProcessIsEnded) {
     EXPECT_TRUE(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
     EXPECT_EQ(ReadFile(dataPath), PreparedFile());
     ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    ::TerminateProcess(process.hProcess, 99);
+    process.Terminate(99);
 
     EXPECT_EQ(ExitCode(), 99);
     EXPECT_EQ(ReadFile(dataPath), WrittenFile());
@@ -245,7 +161,7 @@ TEST_F(Program, EndOfSessionSavesBeforeTheProcessIsEnded) {
 TEST_F(Program, KilledWithoutEndOfSessionLeavesTheFileAsItWas) {
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
-    ::TerminateProcess(process.hProcess, 99);
+    process.Terminate(99);
 
     EXPECT_EQ(ExitCode(), 99);
     EXPECT_EQ(ReadFile(dataPath), PreparedFile());
