@@ -61,9 +61,9 @@ pages=$(grep -o '([0-9]* pages)' "$tmp/print.txt" | tr -d '()' || true)
 row "ten-year print ($pages): Print until the job ends (window busy)" "$(printed 'end of job')"
 row "ten-year print ($pages): Print until the queue has written the PDF" "$(printed 'finished PDF')"
 
-# run-ui.sh configured this Release tree: the program is built there alone.
-cmake --build "$lunabel_build/bench-windows" --target lunabel >/dev/null
-exe="$lunabel_build/bench-windows/bin/lunabel.exe"
+# The program alone, from the benchmarks' Release tree.
+build_windows_bench lunabel >/dev/null
+exe="$lunabel_bench_windows_build/bin/lunabel.exe"
 row "size of lunabel.exe" "$(stat -c %s "$exe") bytes"
 
 log "the program under Wine"

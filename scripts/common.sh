@@ -11,12 +11,26 @@ log() { echo "[lunabel] $*" >&2; }
 
 jobs_for_build() { nproc 2>/dev/null || echo 2; }
 
-build_windows() {
-    cmake -S "$lunabel_root" -B "$lunabel_windows_build" -G Ninja \
+# configure_windows DIR [CMAKE ARGS...]: a cross build tree for the target.
+configure_windows() {
+    local dir="$1"
+    shift
+    cmake -S "$lunabel_root" -B "$dir" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$lunabel_root/cmake/mingw-w64-x86_64.cmake" \
         -DLUNABEL_TARGET_PREFIX="$lunabel_build/deps/libpng-mingw" \
-        -DCMAKE_BUILD_TYPE=Release -DLUNABEL_BUILD_TESTS=ON "$@" >/dev/null
+        -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
+}
+
+build_windows() {
+    configure_windows "$lunabel_windows_build" -DLUNABEL_BUILD_TESTS=ON "$@"
     cmake --build "$lunabel_windows_build" -j "$(jobs_for_build)"
+}
+
+# build_windows_bench TARGET: one Windows benchmark, in a Release tree of its own.
+lunabel_bench_windows_build="$lunabel_build/bench-windows"
+build_windows_bench() {
+    configure_windows "$lunabel_bench_windows_build" -DLUNABEL_BENCH=ON -DLUNABEL_BUILD_TESTS=OFF
+    cmake --build "$lunabel_bench_windows_build" -j "$(jobs_for_build)" --target "$1"
 }
 
 build_native() {
