@@ -2,8 +2,6 @@
 
 #include "cycle/CalendarData.h"
 
-#include <uxtheme.h>
-
 #include <iterator>
 #include <string>
 
@@ -51,8 +49,7 @@ LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     // The labels get the font from WM_CTLCOLORSTATIC too, but a static control
     // that selects its own font after asking for colours would undo that.
     ::EnumChildWindows(Handle(), SetLabelFont, reinterpret_cast<LPARAM>(labelFont.Get()));
-    // A themed check box paints its own background and ignores ours.
-    ::SetWindowTheme(fertilityCheck, L"", L"");
+    RemoveVisualStyle(fertilityCheck);
 
     const CalendarData& data = CalendarData::Instance();
     const int cycleLength = data.GetCycleLength();

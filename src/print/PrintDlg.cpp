@@ -3,8 +3,6 @@
 #include "cycle/CalendarData.h"
 #include "framework/PrintJob.h"
 
-#include <uxtheme.h>
-
 std::wstring LoadResourceString(UINT id) {
     const wchar_t* text = nullptr;
     // With a zero length LoadStringW hands out the read-only resource itself.
@@ -38,8 +36,7 @@ LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     // The range is not remembered: every opening starts on this year.
     ::SendMessageW(thisYearRadio, BM_SETCHECK, BST_CHECKED, 0);
     for (HWND radio : {thisYearRadio, allYearsRadio, lastTwoYearsRadio}) {
-        // A themed radio paints its text in the theme's colour, not ours.
-        ::SetWindowTheme(radio, L"", L"");
+        RemoveVisualStyle(radio);
         ::SendMessageW(radio, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont.Get()), TRUE);
     }
     // A static selects its own font after asking for its colours: the labels

@@ -3,6 +3,8 @@
 #include "framework/Window.h"
 #include "skin/CxImage.h"
 
+#include <uxtheme.h>
+
 #include <utility>
 
 namespace {
@@ -75,6 +77,14 @@ HBRUSH TransparentDlg::ColorStatic(HDC dc, HWND control) const {
     ::MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&rect), 2);
     ::SetBrushOrgEx(dc, -rect.left, -rect.top, nullptr);
     return backgroundBrush_.Get();
+}
+
+void TransparentDlg::RemoveVisualStyle(HWND control) {
+    if (SUCCEEDED(::SetWindowTheme(control, L"", L""))) {
+        return;
+    }
+    // Wine refuses the empty names; a blank one names no theme class either.
+    ::SetWindowTheme(control, L" ", L" ");
 }
 
 LRESULT TransparentDlg::OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&) {

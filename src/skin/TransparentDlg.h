@@ -39,6 +39,10 @@ public:
     // WM_CTLCOLORSTATIC: a transparent text background and the background
     // brush aligned to `control`, so it shows the picture lying beneath it.
     HBRUSH ColorStatic(HDC dc, HWND control) const;
+    // Check boxes and radio buttons under visual styles paint their own
+    // background and text colour and ignore WM_CTLCOLORSTATIC; unthemed they
+    // take the skin's.
+    static void RemoveVisualStyle(HWND control);
 
     // Ready-made handlers for message maps.
     LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

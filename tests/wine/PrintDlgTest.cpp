@@ -8,6 +8,7 @@
 #include "print/PrintCommand.h"
 
 #include <gtest/gtest.h>
+#include <uxtheme.h>
 
 #include <cwchar>
 #include <optional>
@@ -250,6 +251,27 @@ TEST_F(PrintDlgTest, YearRangesGiveTheYearsToPrint) {
             << "radio " << c.radio << ", " << c.marks.size() << " marks";
         EXPECT_EQ(dialog.PrinterName(), L"Only");
     }
+}
+
+// Under visual styles the radios would paint their text in the theme's colour
+// instead of the dialog's red.
+TEST_F(PrintDlgTest, RangeRadiosAreUnthemedWhileThePrinterListKeepsItsTheme) {
+    UseOfficePrinters();
+    PrintDlg dialog(driver.Owner(), L"", settings, FakeSpooler::Calls());
+    bool listThemed = false;
+    std::vector<int> themedRadios;
+    EXPECT_EQ(Run(dialog, {[&](HWND d) {
+                      listThemed = ::GetWindowTheme(::GetDlgItem(d, IDC_PRINTER)) != nullptr;
+                      for (int id = IDC_THIS_YEAR; id <= IDC_ALL_MARKED_YEARS; ++id) {
+                          if (::GetWindowTheme(::GetDlgItem(d, id)) != nullptr) {
+                              themedRadios.push_back(id);
+                          }
+                      }
+                      Press(d, IDCANCEL);
+                  }}),
+              IDCANCEL);
+    ASSERT_TRUE(listThemed) << "visual styles are off: nothing to check";
+    EXPECT_EQ(themedRadios, std::vector<int>{});
 }
 
 TEST_F(PrintDlgTest, EscapeCancels) {

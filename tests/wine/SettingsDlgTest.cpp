@@ -12,6 +12,8 @@
 
 #include "resource.h"
 
+#include <uxtheme.h>
+
 #include <string>
 
 namespace {
@@ -316,6 +318,22 @@ TEST_F(SettingsDlgTest, LabelsAreBoldBlackComicOverTheSkin) {
     EXPECT_EQ(dialog.DoModal(driver.Owner()), IDCANCEL);
     EXPECT_EQ(mismatches, (std::vector<int>{0, 0, 0}));
     EXPECT_EQ(checkBoxMismatches, 0);
+}
+
+// Under visual styles a check box would ignore the bold label font's colour
+// and paint a background of its own.
+TEST_F(SettingsDlgTest, CheckBoxIsUnthemedWhileTheListsKeepTheirTheme) {
+    bool listThemed = false;
+    bool checkBoxThemed = true;
+    EXPECT_EQ(Run({[&](HWND dialog) {
+                  listThemed = ::GetWindowTheme(::GetDlgItem(dialog, IDC_CYCLE_LENGTH)) != nullptr;
+                  checkBoxThemed =
+                      ::GetWindowTheme(::GetDlgItem(dialog, IDC_SHOW_FERTILITY)) != nullptr;
+                  Click(dialog, IDCANCEL);
+              }}),
+              IDCANCEL);
+    ASSERT_TRUE(listThemed) << "visual styles are off: nothing to check";
+    EXPECT_FALSE(checkBoxThemed);
 }
 
 TEST_F(SettingsDlgTest, TwoHundredOpeningsLeakNoGdiObject) {

@@ -10,6 +10,8 @@
 
 #include "resource.h"
 
+#include <uxtheme.h>
+
 #include <optional>
 
 namespace {
@@ -236,4 +238,23 @@ TEST_F(TransparentDlgTest, StaticTextShowsThePictureBehindItsLetters) {
     ASSERT_EQ(dialog.DoModal(driver.Owner()), IDCANCEL);
     EXPECT_GT(compared, 0);
     EXPECT_EQ(mismatches, 0);
+}
+
+// Visual styles are on in the test process (its manifest asks for common
+// controls 6, and the prefix has a theme), so a button starts out themed.
+TEST(TransparentDlgThemeTest, RemoveVisualStyleLeavesButtonsUnthemed) {
+    HWND parent = ::CreateWindowExW(0, L"Static", L"", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr,
+                                    nullptr, nullptr);
+    ASSERT_NE(parent, nullptr);
+    for (const DWORD style : {BS_AUTOCHECKBOX, BS_AUTORADIOBUTTON}) {
+        HWND button = ::CreateWindowExW(0, L"Button", L"Label", WS_CHILD | WS_VISIBLE | style, 0, 0,
+                                        120, 20, parent, nullptr, nullptr, nullptr);
+        ASSERT_NE(::GetWindowTheme(button), nullptr) << "visual styles are off: nothing to check";
+        TransparentDlg::RemoveVisualStyle(button);
+        EXPECT_EQ(::GetWindowTheme(button), nullptr) << "style " << style;
+        // Themes reloaded later (a theme change) must not bring it back.
+        ::SendMessageW(button, WM_THEMECHANGED, 0, 0);
+        EXPECT_EQ(::GetWindowTheme(button), nullptr) << "style " << style;
+    }
+    ::DestroyWindow(parent);
 }
