@@ -18,7 +18,8 @@
 #include <vector>
 
 using linktest::FakeShell;
-using linktest::Pixels;
+using linktest::HasLine;
+using linktest::Shown;
 using linktest::ToScreen;
 
 namespace {
@@ -227,7 +228,7 @@ TEST_F(AboutDlgTest, LinksOpenFromTheirLabelAndAgainWithSpace) {
 TEST_F(AboutDlgTest, TextsStandOnThePictureInTheirColours) {
     linktest::BrowserSetting red(L"Anchor Color", L"255,0,0");
     Run({[&](HWND dialog) {
-        const Pixels shown(dialog);
+        const Capture shown = Shown(dialog);
         const HDC background = open->ComposedDC();
         for (int id : {IDC_ABOUT_TITLE, IDC_WEB_LINK, IDC_SUPPORT_LINK}) {
             SCOPED_TRACE(::testing::Message() << "control " << id);
@@ -263,7 +264,7 @@ TEST_F(AboutDlgTest, TitleIsSetInItsOwnFont) {
     }
     int inkWidth = 0;
     Run({[&](HWND dialog) {
-        const Pixels shown(dialog);
+        const Capture shown = Shown(dialog);
         const RECT r = RectIn(dialog, IDC_ABOUT_TITLE);
         int left = r.right;
         int right = r.left;

@@ -11,7 +11,6 @@ namespace {
 
 using viewtest::Paint;
 using viewtest::PumpMessages;
-using viewtest::Snapshot;
 
 constexpr COLORREF kPeriodFill = RGB(100, 200, 255);
 constexpr COLORREF kMarkedFill = RGB(255, 100, 100);
@@ -51,7 +50,7 @@ protected:
     // The fill colour a grid shows for a day, away from its number.
     COLORREF FillOf(int grid, int day) const {
         const DayCell* cell = Cell(grid, day);
-        const Snapshot shown(view.Grid(grid)->Handle());
+        const Capture shown(view.Grid(grid)->Handle());
         return cell ? shown.At(cell->rect.left + 3, cell->rect.top + 3) : CLR_INVALID;
     }
 

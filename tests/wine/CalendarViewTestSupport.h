@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+#include "Capture.h"
 #include "calendar/CalendarView.h"
 #include "calendar/Commands.h"
 #include "cycle/CalendarData.h"
@@ -119,73 +120,6 @@ inline bool WaitFor(const std::function<bool()>& done, DWORD patienceMs = 10000)
 inline void Paint(HWND window) {
     ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
-
-// What a window shows, as 0x00RRGGBB per pixel, top-down.
-class Snapshot {
-public:
-    explicit Snapshot(HWND window) {
-        RECT client{};
-        ::GetClientRect(window, &client);
-        width_ = client.right;
-        height_ = client.bottom;
-        pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-        gdi::WindowDC dc(window);
-        Read(dc.Get(), 0, 0);
-    }
-    // A part of a device context, e.g. the view's background.
-    Snapshot(HDC dc, int x, int y, int width, int height) : width_(width), height_(height) {
-        pixels_.resize(static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_));
-        Read(dc, x, y);
-    }
-
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    COLORREF At(int x, int y) const {
-        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int Count(COLORREF colour, const RECT& area) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                count += At(x, y) == colour ? 1 : 0;
-            }
-        }
-        return count;
-    }
-    bool operator==(const Snapshot& other) const {
-        return width_ == other.width_ && height_ == other.height_ && pixels_ == other.pixels_;
-    }
-
-private:
-    void Read(HDC source, int x, int y) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        gdi::Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        gdi::MemoryDC memory(source);
-        if (!bitmap || !memory) {
-            return;
-        }
-        {
-            gdi::SelectGuard select(memory.Get(), bitmap.Get());
-            ::BitBlt(memory.Get(), 0, 0, width_, height_, source, x, y, SRCCOPY);
-        }
-        ::GdiFlush();
-        const auto* words = static_cast<const std::uint32_t*>(bits);
-        for (std::size_t i = 0; i < pixels_.size(); ++i) {
-            pixels_[i] = words[i] & 0xFFFFFF;
-        }
-    }
-
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-};
 
 // A shown view starting in the half-year of `today`, with empty default data.
 class ShownView : public ::testing::Test {

@@ -129,7 +129,7 @@ protected:
     }
 
     // What the grid shows once it has painted.
-    Canvas Snapshot(int width = kGridWidth, int height = kGridHeight) {
+    Canvas Capture(int width = kGridWidth, int height = kGridHeight) {
         ::UpdateWindow(grid);
         Canvas shot(width, height);
         gdi::WindowDC dc(grid);
@@ -255,7 +255,7 @@ TEST_F(CalendarWindowTest, DaysAreFilledAndFramedOverTheParentsBackground) {
         {"right of the columns", 204, 100, kBackground},
         {"below the rows", 100, 205, kBackground},
     };
-    const Canvas shot = Snapshot();
+    const Canvas shot = Capture();
     for (const PixelCase& c : cases) {
         const COLORREF expected = c.colour == kBackground ? BackgroundAt(c.x, c.y) : c.colour;
         EXPECT_EQ(shot.At(c.x, c.y), expected) << c.what;
@@ -295,7 +295,7 @@ TEST_F(CalendarWindowTest, FertileDaysShowTheHeartOnlyWhileTheDisplayIsOn) {
         CalendarData::Instance().SetShowFertility(show);
         grid.Classify();
         grid.Invalidate();
-        const Canvas shot = Snapshot();
+        const Canvas shot = Capture();
         int heartPixels = 0;
         for (int y = hy; y < hy + heart.Height(); ++y) {
             for (int x = 0; x < heart.Width(); ++x) {
@@ -313,7 +313,7 @@ TEST_F(CalendarWindowTest, FertileDaysShowTheHeartOnlyWhileTheDisplayIsOn) {
 TEST_F(CalendarWindowTest, HoverFramesTheDayUnderTheMouseUntilItLeaves) {
     const DayCell& period = Cell(22);
     const POINT edge{period.rect.left + 1, period.rect.top + 10};
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kPeriodFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kPeriodFrame);
 
     // The first move only takes the capture.
     MoveTo(CentreOf(period));
@@ -322,7 +322,7 @@ TEST_F(CalendarWindowTest, HoverFramesTheDayUnderTheMouseUntilItLeaves) {
     MoveTo(CentreOf(period));
     EXPECT_EQ(grid.HoverDay(), 22);
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_HAND));
-    Canvas shot = Snapshot();
+    Canvas shot = Capture();
     for (const POINT p : {edge, POINT{period.rect.right - 2, period.rect.top + 5},
                           POINT{period.rect.left + 8, period.rect.top + 1},
                           POINT{period.rect.left + 8, period.rect.bottom - 2}}) {
@@ -334,15 +334,15 @@ TEST_F(CalendarWindowTest, HoverFramesTheDayUnderTheMouseUntilItLeaves) {
     MoveTo(CentreOf(grid.cells[0][0]));
     EXPECT_EQ(grid.HoverDay(), 0);
     EXPECT_EQ(::GetCursor(), ::LoadCursorW(nullptr, IDC_ARROW));
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kPeriodFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kPeriodFrame);
 
     MoveTo(CentreOf(period));
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kMarkedFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kMarkedFrame);
     // Leaving the client area ends tracking and the frame.
     MoveTo(At(-3, 50));
     EXPECT_EQ(grid.HoverDay(), 0);
     EXPECT_NE(::GetCapture(), grid.Handle());
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kPeriodFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kPeriodFrame);
 }
 
 TEST_F(CalendarWindowTest, LosingTheCaptureOrFocusClearsTheHover) {
@@ -354,7 +354,7 @@ TEST_F(CalendarWindowTest, LosingTheCaptureOrFocusClearsTheHover) {
 
     ::SetCapture(*parent);
     EXPECT_EQ(grid.HoverDay(), 0);
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kPeriodFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kPeriodFrame);
     ::ReleaseCapture();
 
     // Tracking starts over: the next move takes the capture back.
@@ -364,7 +364,7 @@ TEST_F(CalendarWindowTest, LosingTheCaptureOrFocusClearsTheHover) {
     ASSERT_EQ(grid.HoverDay(), 22);
     grid.SendMessage(WM_KILLFOCUS);
     EXPECT_EQ(grid.HoverDay(), 0);
-    EXPECT_EQ(Snapshot().At(edge.x, edge.y), kPeriodFrame);
+    EXPECT_EQ(Capture().At(edge.x, edge.y), kPeriodFrame);
 }
 
 TEST_F(CalendarWindowTest, MovedOrResizedTheGridRedrawsOverItsNewPlace) {
@@ -376,7 +376,7 @@ TEST_F(CalendarWindowTest, MovedOrResizedTheGridRedrawsOverItsNewPlace) {
                             {20, 30, 250, 260, {73, 156}}};
     for (const Place& p : places) {
         ::MoveWindow(grid, p.x, p.y, p.width, p.height, TRUE);
-        const Canvas shot = Snapshot(p.width, p.height);
+        const Canvas shot = Capture(p.width, p.height);
         for (const POINT q : {POINT{1, 1}, POINT{10, 60}, POINT{p.width - 2, p.height - 2}}) {
             EXPECT_EQ(shot.At(q.x, q.y), parent->background.At(p.x + q.x, p.y + q.y))
                 << p.width << ": " << q.x << "," << q.y;

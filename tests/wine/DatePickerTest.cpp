@@ -7,7 +7,6 @@
 namespace {
 
 using viewtest::Paint;
-using viewtest::Snapshot;
 
 constexpr COLORREF kRose = RGB(215, 24, 62);
 
@@ -73,21 +72,21 @@ TEST_F(DatePickerTest, CornersAreCutByARoundedRegion) {
 
     // The view's own background shows at the cut corner.
     Paint(host);
-    const Snapshot shown(view);
-    const Snapshot background(view.BackgroundDC(), 0, 0, shown.Width(), shown.Height());
+    const Capture shown(view);
+    const Capture background(view.BackgroundDC(), 0, 0, shown.Width(), shown.Height());
     EXPECT_EQ(shown.At(280, 64), background.At(280, 64));
 }
 
 TEST_F(DatePickerTest, PaintsTheLineTheYearAndTheRangeOverTheBackground) {
     Open(2006, 1);
     Paint(host);
-    const Snapshot shown(PickerWindow());
+    const Capture shown(PickerWindow());
     ASSERT_EQ(shown.Width(), 350);
     ASSERT_EQ(shown.Height(), 40);
     for (int x = 2; x < 348; ++x) {
         ASSERT_EQ(shown.At(x, 20), kRose) << "line pixel " << x;
     }
-    const Snapshot under(view.BackgroundDC(), 280, 64, 350, 40);
+    const Capture under(view.BackgroundDC(), 280, 64, 350, 40);
     int changedAbove = 0;
     int changedBelow = 0;
     for (int y = 0; y < 40; ++y) {

@@ -17,7 +17,8 @@
 
 using linktest::BrowserSetting;
 using linktest::FakeShell;
-using linktest::Pixels;
+using linktest::HasLine;
+using linktest::Shown;
 using linktest::ToScreen;
 using linktest::WaitFor;
 
@@ -280,7 +281,7 @@ class HyperLinkBrowserColour : public HyperLinkTest,
 TEST_P(HyperLinkBrowserColour, DrawsAnUnvisitedLabelInIt) {
     BrowserSetting setting(L"Anchor Color", GetParam().anchorColor);
     Attach();
-    const Pixels shown(static_);
+    const Capture shown = Shown(static_);
     const RECT hit = link_.HitRect();
     EXPECT_GT(shown.Count(GetParam().expected, hit), 20);
     const COLORREF other = GetParam().expected == kRed ? kDefaultLinkColor : kRed;
@@ -293,7 +294,7 @@ INSTANTIATE_TEST_SUITE_P(Values, HyperLinkBrowserColour,
 
 TEST_F(HyperLinkTest, StandsOnTheBrushItsParentGives) {
     Attach();
-    const Pixels shown(static_);
+    const Capture shown = Shown(static_);
     EXPECT_GT(host_.brushRequests, 0);
     const RECT hit = link_.HitRect();
     // Beside and under the label only the parent's background shows.
@@ -305,7 +306,7 @@ TEST_F(HyperLinkTest, DisabledLinkIsGrey) {
     BrowserSetting setting(L"Anchor Color", L"255,0,0");
     Attach();
     ::EnableWindow(static_, FALSE);
-    const Pixels shown(static_);
+    const Capture shown = Shown(static_);
     const RECT hit = link_.HitRect();
     EXPECT_GT(shown.Count(::GetSysColor(COLOR_GRAYTEXT), hit), 20);
     EXPECT_EQ(shown.Count(kRed, hit), 0);
@@ -314,21 +315,21 @@ TEST_F(HyperLinkTest, DisabledLinkIsGrey) {
 TEST_F(HyperLinkTest, UnderlineFollowsThePointer) {
     Attach();
     const COLORREF blue = link_.Colors().link;
-    EXPECT_FALSE(Pixels(static_).HasLine(blue, link_.HitRect()));
+    EXPECT_FALSE(HasLine(Shown(static_), blue, link_.HitRect()));
 
     linktest::MoveMouse(OnLabel());
     ASSERT_TRUE(HoverReaches(true));
-    EXPECT_TRUE(Pixels(static_).HasLine(blue, link_.HitRect()));
+    EXPECT_TRUE(HasLine(Shown(static_), blue, link_.HitRect()));
 
     // Leaving the control sends no move to it: only the leave notice can drop it.
     linktest::MoveMouse(OutsideControl());
     ASSERT_TRUE(HoverReaches(false));
-    EXPECT_FALSE(Pixels(static_).HasLine(blue, link_.HitRect()));
+    EXPECT_FALSE(HasLine(Shown(static_), blue, link_.HitRect()));
 }
 
 TEST_F(HyperLinkTest, AlwaysUnderlinedWithoutThePointer) {
     Attach(LinkUnderline::Always);
-    EXPECT_TRUE(Pixels(static_).HasLine(link_.Colors().link, link_.HitRect()));
+    EXPECT_TRUE(HasLine(Shown(static_), link_.Colors().link, link_.HitRect()));
 }
 
 // --- the mouse ----------------------------------------------------------------------
@@ -405,7 +406,7 @@ TEST_P(HyperLinkShellAnswer, MarksVisitedOnlyOnSuccess) {
     linktest::Click(OnLabel());
     ASSERT_TRUE(WaitFor([&] { return shell.Count() > 0; }));
     EXPECT_EQ(link_.IsVisited(), GetParam().visited);
-    const Pixels shown(static_);
+    const Capture shown = Shown(static_);
     // Inside the focus rectangle, whose dots take other colours.
     RECT hit = link_.HitRect();
     ::InflateRect(&hit, -1, -1);
@@ -430,7 +431,7 @@ TEST_F(HyperLinkTest, AClickGivesTheFocusAndKeysOpenAgain) {
     FakeShell shell;
     Attach();
     const RECT hit = link_.HitRect();
-    const Pixels unfocused(static_);
+    const Capture unfocused = Shown(static_);
 
     linktest::Click(OnLabel());
     ASSERT_TRUE(WaitFor([&] { return shell.Count() == 1; }));
@@ -438,7 +439,7 @@ TEST_F(HyperLinkTest, AClickGivesTheFocusAndKeysOpenAgain) {
     EXPECT_EQ(::SendMessageW(static_, WM_GETDLGCODE, 0, 0), DLGC_WANTCHARS);
 
     // The focus rectangle runs along the label's edge.
-    const Pixels focused(static_);
+    const Capture focused = Shown(static_);
     int changed = 0;
     for (int x = hit.left; x < hit.right; ++x) {
         changed += focused.At(x, hit.top) != unfocused.At(x, hit.top) ? 1 : 0;

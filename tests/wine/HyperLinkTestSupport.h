@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "Capture.h"
 #include "framework/Gdi.h"
 #include "framework/HyperLink.h"
 
@@ -167,65 +168,21 @@ inline POINT BesideLabel(const CHyperLink& link) {
     return {hit.right + 6, (hit.top + hit.bottom) / 2};
 }
 
-// What a window shows, read back from its device context, top-down.
-class Pixels {
-public:
-    explicit Pixels(HWND window) {
-        ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        RECT client{};
-        ::GetClientRect(window, &client);
-        width_ = client.right;
-        height_ = client.bottom;
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width_;
-        info.bmiHeader.biHeight = -height_;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        gdi::Bitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-        gdi::MemoryDC memory(nullptr);
-        {
-            gdi::SelectGuard select(memory.Get(), bitmap.Get());
-            gdi::WindowDC dc(window);
-            ::BitBlt(memory.Get(), 0, 0, width_, height_, dc.Get(), 0, 0, SRCCOPY);
-        }
-        ::GdiFlush();
-        const auto* data = static_cast<const std::uint32_t*>(bits);
-        pixels_.assign(data, data + static_cast<std::size_t>(width_) * height_);
-    }
+// What a window shows once everything pending in it is painted.
+inline Capture Shown(HWND window) {
+    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return Capture(window);
+}
 
-    int Width() const { return width_; }
-    int Height() const { return height_; }
-    COLORREF At(int x, int y) const {
-        const std::uint32_t p = pixels_[static_cast<std::size_t>(y) * width_ + x];
-        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
-    }
-    int Count(COLORREF colour, const RECT& area) const {
-        int count = 0;
-        for (int y = area.top; y < area.bottom; ++y) {
-            for (int x = area.left; x < area.right; ++x) {
-                count += At(x, y) == colour ? 1 : 0;
-            }
+// A row of `area` at least three quarters in `colour`: an underline.
+inline bool HasLine(const Capture& shown, COLORREF colour, const RECT& area) {
+    for (int y = area.top; y < area.bottom; ++y) {
+        if (shown.Count(colour, {area.left, y, area.right, y + 1}) * 4 >=
+            (area.right - area.left) * 3) {
+            return true;
         }
-        return count;
     }
-    // A row of `area` at least three quarters in `colour`: an underline.
-    bool HasLine(COLORREF colour, const RECT& area) const {
-        for (int y = area.top; y < area.bottom; ++y) {
-            if (Count(colour, {area.left, y, area.right, y + 1}) * 4 >=
-                (area.right - area.left) * 3) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-private:
-    int width_ = 0;
-    int height_ = 0;
-    std::vector<std::uint32_t> pixels_;
-};
+    return false;
+}
 
 } // namespace linktest

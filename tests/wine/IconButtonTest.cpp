@@ -14,7 +14,6 @@ namespace {
 
 using viewtest::Paint;
 using viewtest::PumpMessages;
-using viewtest::Snapshot;
 using viewtest::WaitFor;
 
 constexpr COLORREF kIdleCaption = RGB(254, 222, 231);
@@ -33,14 +32,14 @@ protected:
         ASSERT_NE(button, nullptr);
         object = reinterpret_cast<IconButton*>(::GetWindowLongPtrW(button, GWLP_USERDATA));
         ASSERT_NE(object, nullptr);
-        idle = std::make_unique<Snapshot>(button);
+        idle = std::make_unique<Capture>(button);
     }
 
     void Send(UINT msg, WPARAM keys, LPARAM point) {
         ::SendMessageW(button, msg, keys, point);
         Paint(button);
     }
-    Snapshot Shown() const { return Snapshot(button); }
+    Capture Shown() const { return Capture(button); }
     bool Flags(bool captured, bool hovering, bool pressed) const {
         return object->IsCaptured() == captured && object->IsHovering() == hovering &&
                object->IsPressed() == pressed;
@@ -54,11 +53,11 @@ protected:
 
     HWND button = nullptr;
     IconButton* object = nullptr;
-    std::unique_ptr<Snapshot> idle;
+    std::unique_ptr<Capture> idle;
 };
 
 // Top-most row of the icon area that differs from the background under the button.
-int FirstChangedRow(const Snapshot& shown, const Snapshot& under) {
+int FirstChangedRow(const Capture& shown, const Capture& under) {
     for (int y = 0; y < kCaptionBand.top; ++y) {
         for (int x = 0; x < shown.Width(); ++x) {
             if (shown.At(x, y) != under.At(x, y)) {
@@ -69,7 +68,7 @@ int FirstChangedRow(const Snapshot& shown, const Snapshot& under) {
     return -1;
 }
 
-int FirstChangedColumn(const Snapshot& shown, const Snapshot& under) {
+int FirstChangedColumn(const Capture& shown, const Capture& under) {
     for (int x = 0; x < shown.Width(); ++x) {
         for (int y = 0; y < kCaptionBand.top; ++y) {
             if (shown.At(x, y) != under.At(x, y)) {
@@ -89,7 +88,7 @@ TEST_F(IconButtonTest, ShowsTheHandOverItself) {
 }
 
 TEST_F(IconButtonTest, IdlePictureIsTheIconOverTheBackgroundWithAPaleCaption) {
-    const Snapshot under(view.BackgroundDC(), 355, 0, 50, 57);
+    const Capture under(view.BackgroundDC(), 355, 0, 50, 57);
     EXPECT_FALSE(*idle == under) << "the icon is drawn";
     EXPECT_EQ(FirstChangedColumn(*idle, under) >= 2, true) << "the icon starts at (2, 2)";
     EXPECT_GT(idle->Count(kIdleCaption, kCaptionBand), 10);
@@ -101,7 +100,7 @@ TEST_F(IconButtonTest, HoverShowsABrighterIconAndADarkCaptionUntilTheMouseLeaves
     Send(WM_MOUSEMOVE, 0, kInside);
     EXPECT_TRUE(Flags(true, true, false));
     EXPECT_EQ(::GetCapture(), button) << "the capture tells the button when the mouse leaves";
-    const Snapshot hover = Shown();
+    const Capture hover = Shown();
     EXPECT_FALSE(hover == *idle);
     EXPECT_GT(hover.Count(kHoverCaption, kCaptionBand), 10);
     EXPECT_EQ(hover.Count(kIdleCaption, kCaptionBand), 0);
@@ -113,12 +112,12 @@ TEST_F(IconButtonTest, HoverShowsABrighterIconAndADarkCaptionUntilTheMouseLeaves
 }
 
 TEST_F(IconButtonTest, PressedPictureIsBrighterStillAndOnePixelLowerAndFurtherRight) {
-    const Snapshot under(view.BackgroundDC(), 355, 0, 50, 57);
+    const Capture under(view.BackgroundDC(), 355, 0, 50, 57);
     Send(WM_MOUSEMOVE, 0, kInside);
-    const Snapshot hover = Shown();
+    const Capture hover = Shown();
     Send(WM_LBUTTONDOWN, MK_LBUTTON, kInside);
     EXPECT_TRUE(Flags(true, true, true));
-    const Snapshot pressed = Shown();
+    const Capture pressed = Shown();
     EXPECT_FALSE(pressed == hover);
     EXPECT_EQ(FirstChangedRow(pressed, under), FirstChangedRow(hover, under) + 1);
     EXPECT_EQ(FirstChangedColumn(pressed, under), FirstChangedColumn(hover, under) + 1);
