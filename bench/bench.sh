@@ -27,13 +27,8 @@ row "save 100,000 marks to the data file" "$(native SaveFile/100000)"
 app=""
 data=""
 finish() {
-    if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then
-        kill "$app" 2>/dev/null || true
-        wait "$app" 2>/dev/null || true
-    fi
-    if [ -n "$data" ]; then
-        if [ -f "$tmp/Lunabel.data" ]; then cp -f "$tmp/Lunabel.data" "$data"; else rm -f "$data"; fi
-    fi
+    stop_app
+    [ -z "$data" ] || restore_data_file
     rm -rf "$tmp"
     stop_wineserver
     stop_display
@@ -69,9 +64,8 @@ row "size of lunabel.exe" "$(stat -c %s "$exe") bytes"
 log "the program under Wine"
 init_wine_prefix
 start_wineserver
+keep_data_file
 data="$(wine_data_file)"
-mkdir -p "$(dirname "$data")"
-[ ! -f "$data" ] || cp -p "$data" "$tmp/Lunabel.data"
 
 fail() {
     log "bench: $*"
@@ -101,7 +95,6 @@ start_program() { # keys...
     read -r px py < <(cell_point "$year" "$first" 3)
     await "the grids have painted" painted_as "$px" "$py" "$marked_fill"
 }
-ended() { ! kill -0 "$app" 2>/dev/null; }
 close_program() {
     click 605 28 # Exit
     await "the program ends" ended

@@ -106,6 +106,62 @@ wine_data_file() {
     echo "$(wine_user_dir)/AppData/Roaming/Lunabel.data"
 }
 
+# Inside the prefix, so that a run that is killed leaves it to the next one.
+wine_data_backup() {
+    echo "$WINEPREFIX/lunabel-data-backup"
+}
+
+# Keeps the prefix's data file aside for restore_data_file. A backup that a
+# killed run left is the user's data: it goes back first.
+keep_data_file() {
+    restore_data_file
+    local backup data
+    backup="$(wine_data_backup)"
+    data="$(wine_data_file)"
+    mkdir -p "$backup" "$(dirname "$data")"
+    [ ! -f "$data" ] || cp -p "$data" "$backup/Lunabel.data"
+}
+
+restore_data_file() {
+    local backup data
+    backup="$(wine_data_backup)"
+    data="$(wine_data_file)"
+    [ -d "$backup" ] || return 0
+    if [ -f "$backup/Lunabel.data" ]; then
+        cp -p "$backup/Lunabel.data" "$data"
+    else
+        rm -f "$data"
+    fi
+    rm -rf "$backup"
+}
+
+# Where the installer puts the program for this user.
+wine_install_dir() {
+    echo "$(wine_user_dir)/AppData/Local/Programs/Lunabel"
+}
+
+wine_shortcut() {
+    echo "$(wine_user_dir)/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lunabel.lnk"
+}
+
+lunabel_uninstall_key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Lunabel'
+
+# What an installation or a broken test of one leaves: folder, shortcut, uninstall entry.
+remove_installation() {
+    rm -rf "$(wine_install_dir)" "$(wine_shortcut)"
+    wine reg delete "HKCU\\$lunabel_uninstall_key" /f </dev/null >/dev/null 2>&1 || true
+}
+
+# Ends the program started as process $app, if it still runs.
+stop_app() {
+    [ -n "${app:-}" ] || return 0
+    kill "$app" 2>/dev/null || true
+    wait "$app" 2>/dev/null || true
+    app=""
+}
+
+gone() { [ ! -e "$1" ]; }
+
 # Creates the private prefix once: wineboot, fonts, "Comic Sans MS" replacement.
 init_wine_prefix() {
     use_wine_prefix

@@ -34,6 +34,8 @@ fail() {
     fi
     exit 1
 }
+# shellcheck source=../../scripts/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 # shellcheck source=desktop.sh
 source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
 
@@ -44,50 +46,23 @@ export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.
 # starts them: none of ours may be the pipes CTest reads.
 quiet_wine() { wine "$@" </dev/null >/dev/null 2>&1; }
 
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-data="$user_dir/AppData/Roaming/Lunabel.data"
-install_dir="$user_dir/AppData/Local/Programs/Lunabel"
-shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lunabel.lnk"
-uninstall_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Lunabel'
-# Outlives a run that is killed, so that the next one can put the data back.
-backup="$WINEPREFIX/user-journey-backup"
+data="$(wine_data_file)"
+install_dir="$(wine_install_dir)"
 mkdir -p "$out"
 rm -f "$screenshot"
 work="$(mktemp -d)"
 app=""
 
-restore_data() {
-    [ -d "$backup" ] || return 0
-    if [ -f "$backup/Lunabel.data" ]; then
-        cp -f "$backup/Lunabel.data" "$data"
-    else
-        rm -f "$data"
-    fi
-    rm -rf "$backup"
-}
-
-remove_installation() {
-    [ -e "$install_dir" ] || [ -e "$shortcut" ] || return 0
-    rm -rf "$install_dir" "$shortcut"
-    quiet_wine reg delete "$uninstall_key" /f || true
-}
-
 finish() {
-    if [ -n "$app" ] && kill -0 "$app" 2>/dev/null; then
-        kill "$app" 2>/dev/null || true
-        wait "$app" 2>/dev/null || true
-    fi
+    stop_app
     remove_installation
-    restore_data
+    restore_data_file
     rm -rf "$work"
 }
 
-# What a broken earlier run left; its backup first, that is the user's data.
-restore_data
-remove_installation
+keep_data_file
+remove_installation # what a broken earlier run left
 trap finish EXIT
-mkdir -p "$backup" "$(dirname "$data")"
-[ ! -f "$data" ] || cp -p "$data" "$backup/Lunabel.data"
 
 # --- 1. install ----------------------------------------------------------------------
 step="install"
@@ -107,7 +82,6 @@ year=$((10#$(date +%Y)))
 month=$((10#$(date +%m)))
 today=$((10#$(date +%d)))
 first=$((month < 7 ? 1 : 7)) # the program opens on today's half-year
-half_year() { echo "$(date +%Y)-$((10#$(date +%m) < 7 ? 1 : 2))"; }
 run_started=$(half_year)
 # Today's cell may be drawn apart: the days used keep away from it.
 day_off_today() { # month day
@@ -211,7 +185,6 @@ rm -f "$report"
 # --- 7. exit -----------------------------------------------------------------------------------
 step="exit"
 click 605 28
-ended() { ! kill -0 "$app" 2>/dev/null; }
 await "the program ends after Exit" ended
 status=0
 wait "$app" || status=$?
@@ -233,7 +206,6 @@ fi
 step="uninstall"
 quiet_wine "$install_dir/Uninstall.exe" /S || fail "the uninstaller did not start"
 # It runs on from a copy of itself and deletes its own file last.
-gone() { [ ! -e "$1" ]; }
 await "the installed program is removed" gone "$installed_exe"
 await "the uninstaller has finished" gone "$install_dir/Uninstall.exe"
 cmp -s "$data" "$work/expected" || fail "uninstalling touched the data file"

@@ -1,7 +1,8 @@
 # shellcheck shell=bash
 # Driving Lunabel under Wine on an X display without a window manager, where
 # a top-level window's X geometry is its client area. Source it after
-# defining fail MESSAGE, which is called when a wait runs out.
+# scripts/common.sh and after defining fail MESSAGE, which is called when a
+# wait runs out.
 
 desktop_images="$(cd "$(dirname "${BASH_SOURCE[0]}")/../../res/images" && pwd)"
 
@@ -17,6 +18,10 @@ await() { # what, command...
 }
 
 picture_size() { identify -format '%wx%h' "$desktop_images/$1.png"; }
+
+# The program opens on today's half-year: a test that counts on it checks it
+# did not change while it ran.
+half_year() { echo "$(date +%Y)-$((10#$(date +%m) < 7 ? 1 : 2))"; }
 
 # --- data files ------------------------------------------------------------------
 
@@ -63,6 +68,8 @@ found_main() {
     main="$(xdotool search --onlyvisible --name '^Lunabel$' 2>/dev/null | head -n1 || true)"
     [ -n "$main" ]
 }
+
+ended() { ! kill -0 "$app" 2>/dev/null; }
 
 # Waits for the main window of the program started as process $app and sets
 # X, Y, WIDTH, HEIGHT to its client area.

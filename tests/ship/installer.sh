@@ -11,11 +11,12 @@ exe="$2"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
 export WINEDEBUG="${WINEDEBUG:--all}"
 
-user_dir="$WINEPREFIX/drive_c/users/$(id -un)"
-install_dir="$user_dir/AppData/Local/Programs/Lunabel"
-shortcut="$user_dir/AppData/Roaming/Microsoft/Windows/Start Menu/Programs/Lunabel.lnk"
-user_data="$user_dir/AppData/Roaming/Lunabel.data"
-key='Software\Microsoft\Windows\CurrentVersion\Uninstall\Lunabel'
+# shellcheck source=../../scripts/common.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
+install_dir="$(wine_install_dir)"
+shortcut="$(wine_shortcut)"
+user_data="$(wine_data_file)"
+key="$lunabel_uninstall_key"
 
 status=0
 fail() {
@@ -37,7 +38,6 @@ wait_for() { # seconds, command...
         sleep 0.1
     done
 }
-gone() { [ ! -e "$1" ]; }
 
 reg_value() { # root, name
     wine reg query "$1\\$key" /v "$2" 2>/dev/null | tr -d '\r' |
@@ -45,27 +45,13 @@ reg_value() { # root, name
 }
 has_key() { wine reg query "$1\\$key" >/dev/null 2>&1; }
 
-remove_installation() {
-    rm -rf "$install_dir" "$shortcut"
-    wine reg delete "HKCU\\$key" /f >/dev/null 2>&1 || true
-}
-
-work="$(mktemp -d)"
 app=""
 cleanup() {
-    if [ -n "$app" ]; then
-        kill "$app" 2>/dev/null || true
-        wait "$app" 2>/dev/null || true
-    fi
+    stop_app
     remove_installation
-    if [ -e "$work/user_data" ]; then
-        cp -p "$work/user_data" "$user_data"
-    else
-        rm -f "$user_data"
-    fi
-    rm -rf "$work"
+    restore_data_file
 }
-[ ! -e "$user_data" ] || cp -p "$user_data" "$work/user_data"
+keep_data_file
 trap cleanup EXIT
 remove_installation # what a broken earlier run may have left
 
