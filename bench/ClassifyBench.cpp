@@ -1,5 +1,6 @@
 // Classify of one month against a growing number of marks. The time should not
 // grow with the marks: each day asks the ordered set once at most.
+#include "ConsecutiveDays.h"
 #include "cycle/CalendarData.h"
 #include "cycle/CalendarLocale.h"
 #include "cycle/DateKey.h"
@@ -12,36 +13,16 @@
 
 namespace {
 
-// One mark a day from 1 January 1900 on; next* gets the first month without one.
-std::vector<DateKey> ConsecutiveMarks(std::int64_t count, int& nextYear, int& nextMonth) {
-    std::vector<DateKey> keys;
-    keys.reserve(static_cast<std::size_t>(count));
-    int y = 1900;
-    int m = 1;
-    int d = 1;
-    while (static_cast<std::int64_t>(keys.size()) < count) {
-        keys.push_back(MakeDateKey(y, m, d));
-        if (++d > DaysInMonth(y, m)) {
-            d = 1;
-            if (++m > 12) {
-                m = 1;
-                ++y;
-            }
-        }
-    }
-    // The first month that holds no mark at all.
-    nextYear = d == 1 ? y : (m == 12 ? y + 1 : y);
-    nextMonth = d == 1 ? m : (m == 12 ? 1 : m + 1);
-    return keys;
-}
-
 enum class Where { Marked, After, FarAfter };
 
 void Classify(benchmark::State& state, Where where) {
+    const std::vector<DateKey> marks = ConsecutiveDays(state.range(0));
+    // The first month that holds no mark at all.
+    const int lastMonth = KeyMonth(marks.back());
+    const int nextYear = KeyYear(marks.back()) + (lastMonth == 12 ? 1 : 0);
+    const int nextMonth = lastMonth == 12 ? 1 : lastMonth + 1;
     CalendarData data;
-    int nextYear = 0;
-    int nextMonth = 0;
-    data.SetMarks(ConsecutiveMarks(state.range(0), nextYear, nextMonth));
+    data.SetMarks(marks);
     const EnglishCalendarLocale locale;
     MonthModel model(data, locale);
     switch (where) {
