@@ -14,7 +14,6 @@
 #include "CalendarDrawTestSupport.h"
 
 using gridtest::Canvas;
-using gridtest::DataGuard;
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Shared by the month grid's drawing and window tests: a canvas to read pixels
-// back from, and a guard that gives the process-wide data back as it was.
+// back from, and the process-wide data they set up.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,7 +11,7 @@
 #include <functional>
 #include <vector>
 
-#include "cycle/CalendarData.h"
+#include "DataGuard.h"
 #include "cycle/MonthModel.h"
 #include "framework/Gdi.h"
 
@@ -66,38 +66,6 @@ private:
     int height_;
     gdi::Surface surface_;
     const std::uint8_t* bits_ = nullptr;
-};
-
-// Sets the shared data up for a test and puts the previous state back after it.
-class DataGuard {
-public:
-    DataGuard()
-        : marks_(Data().Marks().begin(), Data().Marks().end()), cycle_(Data().GetCycleLength()),
-          period_(Data().GetPeriodLength()), fertility_(Data().GetShowFertilityWord()) {}
-    ~DataGuard() {
-        Data().SetMarks(marks_);
-        Data().SetCycleLength(cycle_);
-        Data().SetPeriodLength(period_);
-        Data().SetShowFertilityWord(fertility_);
-    }
-    DataGuard(const DataGuard&) = delete;
-    DataGuard& operator=(const DataGuard&) = delete;
-
-    static CalendarData& Data() { return CalendarData::Instance(); }
-
-    // Default settings, fertility shown, and exactly these marks.
-    static void Use(const std::vector<DateKey>& marks) {
-        Data().SetMarks(marks);
-        Data().SetCycleLength(CalendarData::kDefaultCycleLength);
-        Data().SetPeriodLength(CalendarData::kDefaultPeriodLength);
-        Data().SetShowFertility(true);
-    }
-
-private:
-    std::vector<DateKey> marks_;
-    int cycle_;
-    int period_;
-    std::uint32_t fertility_;
 };
 
 inline RECT ToRECT(const Rect& r) {

@@ -64,17 +64,6 @@ protected:
         view.opensDialogs = true;
         Open(2006, 1);
     }
-
-    bool Marked(int grid, int day) const {
-        for (const auto& row : view.Grid(grid)->cells) {
-            for (const DayCell& cell : row) {
-                if (cell.day == day) {
-                    return cell.marked;
-                }
-            }
-        }
-        return false;
-    }
 };
 
 TEST_F(CalendarViewDialogsTest, SettingsOkReclassifiesTheGridsAndCancelDoesNot) {

@@ -9,9 +9,6 @@
 
 namespace {
 
-using viewtest::Paint;
-using viewtest::PumpMessages;
-
 constexpr COLORREF kPeriodFill = RGB(100, 200, 255);
 constexpr COLORREF kMarkedFill = RGB(255, 100, 100);
 
@@ -34,17 +31,6 @@ protected:
         }
         EXPECT_EQ(view.Picker().YearText(), std::to_wstring(year));
         EXPECT_EQ(view.Picker().RangeText(), firstHalf ? L"January - June" : L"July - December");
-    }
-
-    const DayCell* Cell(int grid, int day) const {
-        for (const auto& row : view.Grid(grid)->cells) {
-            for (const DayCell& cell : row) {
-                if (cell.day == day) {
-                    return &cell;
-                }
-            }
-        }
-        return nullptr;
     }
 
     // The fill colour a grid shows for a day, away from its number.
@@ -72,10 +58,6 @@ protected:
         return true;
     }
 };
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
 
 RECT PlaceInParent(HWND child) {
     RECT rect{};
@@ -106,18 +88,22 @@ TEST_F(CalendarViewTest, ChildrenSitAtTheirPlacesWithTheirIdsAndCaptions) {
         SCOPED_TRACE(c.id);
         const HWND child = Child(c.id);
         ASSERT_NE(child, nullptr);
-        EXPECT_TRUE(SameRect(PlaceInParent(child), c.rect));
+        const RECT placed = PlaceInParent(child);
+        EXPECT_TRUE(::EqualRect(&placed, &c.rect));
         wchar_t text[32] = L"?";
         ::GetWindowTextW(child, text, 32);
         EXPECT_STREQ(text, c.text);
         EXPECT_EQ(::GetWindowLongPtrW(child, GWL_STYLE) & 0xFFFF0000, WS_CHILD | WS_VISIBLE);
     }
 
-    EXPECT_TRUE(SameRect(PlaceInParent(view.Picker().Handle()), RECT{280, 64, 630, 104}));
+    const RECT picker = PlaceInParent(view.Picker().Handle());
+    const RECT pickerPlace{280, 64, 630, 104};
+    EXPECT_TRUE(::EqualRect(&picker, &pickerPlace));
     const RECT grids[] = {{14, 113, 220, 323}, {236, 113, 442, 323}, {458, 113, 664, 323},
                           {14, 335, 220, 545}, {236, 335, 442, 545}, {458, 335, 664, 545}};
     for (int i = 0; i < CalendarView::kGridCount; ++i) {
-        EXPECT_TRUE(SameRect(PlaceInParent(view.Grid(i)->Handle()), grids[i])) << "grid " << i;
+        const RECT grid = PlaceInParent(view.Grid(i)->Handle());
+        EXPECT_TRUE(::EqualRect(&grid, &grids[i])) << "grid " << i;
     }
 }
 
@@ -243,7 +229,7 @@ TEST_F(CalendarViewTest, ExitAsksTheParentToCloseByPostedMessage) {
     Open(2006, 1);
     Command(CMD_EXIT);
     EXPECT_EQ(host.closeRequests, 0) << "posted, not sent";
-    EXPECT_TRUE(viewtest::WaitFor([&] { return host.closeRequests == 1; }));
+    EXPECT_TRUE(WaitFor([&] { return host.closeRequests == 1; }));
 }
 
 TEST_F(CalendarViewTest, CommandsAreKnownByTheirLowWordAndTheRestFallThrough) {

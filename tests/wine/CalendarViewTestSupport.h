@@ -8,14 +8,14 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <vector>
 
 #include "Capture.h"
+#include "DataGuard.h"
+#include "MessagePump.h"
 #include "calendar/CalendarView.h"
 #include "calendar/Commands.h"
-#include "cycle/CalendarData.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
 
@@ -93,34 +93,6 @@ private:
     }
 };
 
-inline void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// Pumps messages until `done` holds; false if it never does.
-inline bool WaitFor(const std::function<bool()>& done, DWORD patienceMs = 10000) {
-    const ULONGLONG end = ::GetTickCount64() + patienceMs;
-    while (!done()) {
-        if (::GetTickCount64() > end) {
-            return false;
-        }
-        PumpMessages();
-        if (!done()) {
-            ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-        }
-    }
-    return true;
-}
-
-// Paints whatever is invalid in the window and its children, now.
-inline void Paint(HWND window) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-}
-
 // A shown view starting in the half-year of `today`, with empty default data.
 class ShownView : public ::testing::Test {
 protected:
@@ -128,11 +100,7 @@ protected:
     static constexpr int kHostY = 40;
 
     void SetUp() override {
-        CalendarData& data = CalendarData::Instance();
-        data.ClearMarks();
-        data.SetCycleLength(CalendarData::kDefaultCycleLength);
-        data.SetPeriodLength(CalendarData::kDefaultPeriodLength);
-        data.SetShowFertility(true);
+        DataGuard::Use({});
         // The real pointer stays out of the way of the messages the tests send.
         ::SetCursorPos(1270, 1010);
         PumpMessages();
@@ -143,7 +111,6 @@ protected:
             host.DestroyWindow();
         }
         PumpMessages();
-        CalendarData::Instance().ClearMarks();
     }
 
     // Shows the view in the half-year holding year-month.
@@ -165,6 +132,22 @@ protected:
 
     void Command(WORD id) { ::SendMessageW(view, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
 
+    const DayCell* Cell(int grid, int day) const {
+        for (const auto& row : view.Grid(grid)->cells) {
+            for (const DayCell& cell : row) {
+                if (cell.day == day) {
+                    return &cell;
+                }
+            }
+        }
+        return nullptr;
+    }
+    bool Marked(int grid, int day) const {
+        const DayCell* cell = Cell(grid, day);
+        return cell != nullptr && cell->marked;
+    }
+
+    DataGuard savedData;
     RecordingView view;
     Host host;
 };

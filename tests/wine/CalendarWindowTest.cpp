@@ -17,7 +17,6 @@
 #include "CalendarDrawTestSupport.h"
 
 using gridtest::Canvas;
-using gridtest::DataGuard;
 
 namespace {
 

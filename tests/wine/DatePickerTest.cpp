@@ -6,8 +6,6 @@
 
 namespace {
 
-using viewtest::Paint;
-
 constexpr COLORREF kRose = RGB(215, 24, 62);
 
 class DatePickerTest : public viewtest::ShownView {

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "MessagePump.h"
 #include "app/MainFrame.h"
 #include "cycle/PersistentCalendarData.h"
 #include "framework/AppModule.h"
@@ -14,23 +15,6 @@
 #include "framework/MessageLoop.h"
 
 namespace {
-
-void DrainQueue() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
-bool SameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-RECT ClientRectOnScreen(HWND window) {
-    RECT rect{};
-    ::GetClientRect(window, &rect);
-    ::MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&rect), 2);
-    return rect;
-}
 
 SIZE IconSize(HICON icon) {
     ICONINFO info{};
@@ -51,7 +35,7 @@ constexpr DWORD kHiddenStyle = CMainFrame::kStyle & ~WS_VISIBLE;
 class MainFrame : public ::testing::Test {
 protected:
     void SetUp() override {
-        DrainQueue();
+        DiscardMessages();
         ASSERT_TRUE(AppModule().AddMessageLoop(&loop));
     }
     void TearDown() override {
@@ -59,11 +43,19 @@ protected:
             frame.DestroyWindow();
         }
         AppModule().RemoveMessageLoop();
-        DrainQueue(); // the frame's quit request must not end a later test's loop
+        DiscardMessages(); // the frame's quit request must not end a later test's loop
     }
 
     HWND CreateFrame(const RECT& rect = CWindow::rcDefault) {
         return frame.Create(nullptr, rect, nullptr, kHiddenStyle, CMainFrame::kExStyle);
+    }
+
+    bool ViewCoversClient() {
+        RECT client{};
+        ::GetClientRect(frame, &client);
+        ::MapWindowPoints(frame, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        const RECT view = frame.View().GetWindowRect();
+        return ::EqualRect(&view, &client) != FALSE;
     }
 
     CMessageLoop loop;
@@ -137,7 +129,7 @@ TEST_F(MainFrame, ViewIsTheClientAndCoversIt) {
     EXPECT_EQ(::GetParent(view), frame.Handle());
     EXPECT_EQ(frame.View().GetStyle() & 0xFFFF0000, 0x56000000u);
     EXPECT_EQ(frame.View().GetExStyle() & WS_EX_STATICEDGE, static_cast<DWORD>(WS_EX_STATICEDGE));
-    EXPECT_TRUE(SameRect(frame.View().GetWindowRect(), ClientRectOnScreen(frame)));
+    EXPECT_TRUE(ViewCoversClient());
 }
 
 TEST_F(MainFrame, LayoutFollowsTheClientAreaUnlessMinimised) {
@@ -145,11 +137,12 @@ TEST_F(MainFrame, LayoutFollowsTheClientAreaUnlessMinimised) {
     const RECT before = frame.GetWindowRect();
     ::SetWindowPos(frame, nullptr, 0, 0, before.right - before.left + 40,
                    before.bottom - before.top + 30, SWP_NOMOVE | SWP_NOZORDER);
-    EXPECT_TRUE(SameRect(frame.View().GetWindowRect(), ClientRectOnScreen(frame)));
+    EXPECT_TRUE(ViewCoversClient());
 
     const RECT laidOut = frame.View().GetWindowRect();
     frame.SendMessage(WM_SIZE, SIZE_MINIMIZED, 0);
-    EXPECT_TRUE(SameRect(frame.View().GetWindowRect(), laidOut));
+    const RECT minimised = frame.View().GetWindowRect();
+    EXPECT_TRUE(::EqualRect(&minimised, &laidOut));
 }
 
 TEST_F(MainFrame, TitleIconsAndNoMenu) {
@@ -209,7 +202,7 @@ TEST_F(MainFrame, LeavesNoGdiObjectBehind) {
         EXPECT_GT(gdi::GdiObjectCount(), baseline);
         another.DestroyWindow();
     }
-    DrainQueue();
+    DiscardMessages();
     EXPECT_EQ(gdi::GdiObjectCount(), baseline);
 }
 

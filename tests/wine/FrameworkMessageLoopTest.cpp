@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
 #include "framework/AppModule.h"
 #include "framework/MessageLoop.h"
 #include "framework/Window.h"
@@ -60,19 +61,13 @@ private:
 };
 
 // Leaves no posted message or quit request behind for the next test.
-void DrainQueue() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-}
-
 class FrameworkMessageLoop : public ::testing::Test {
 protected:
     void SetUp() override {
-        DrainQueue();
+        DiscardMessages();
         ASSERT_NE(sink.Create(nullptr, RECT{0, 0, 50, 50}), nullptr);
     }
-    void TearDown() override { DrainQueue(); }
+    void TearDown() override { DiscardMessages(); }
 
     CMessageLoop loop;
     Sink sink;

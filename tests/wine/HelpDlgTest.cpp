@@ -27,10 +27,6 @@ std::string Enabled(HWND dialog) {
     return states;
 }
 
-void Click(HWND dialog, int id) {
-    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
 HWND SlideWindow(HWND dialog) {
     // The placeholder has the same id and comes first; the slide show is visible.
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child;

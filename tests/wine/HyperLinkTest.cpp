@@ -20,7 +20,6 @@ using linktest::FakeShell;
 using linktest::HasLine;
 using linktest::Shown;
 using linktest::ToScreen;
-using linktest::WaitFor;
 
 namespace {
 
@@ -167,13 +166,13 @@ protected:
         host_.ShowWindow(SW_SHOWNOACTIVATE);
         ::SetForegroundWindow(host_);
         ::UpdateWindow(host_);
-        linktest::PumpMessages();
+        PumpMessages();
     }
     void TearDown() override {
         link_.UnsubclassWindow();
         host_.DestroyWindow();
         linktest::MoveMouse({1, 1});
-        linktest::PumpMessages();
+        PumpMessages();
     }
 
     void CreateStatic(DWORD alignment) {

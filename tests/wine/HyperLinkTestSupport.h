@@ -8,12 +8,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "Capture.h"
+#include "MessagePump.h"
 #include "framework/Gdi.h"
 #include "framework/HyperLink.h"
 
@@ -40,7 +40,6 @@ public:
     FakeShell& operator=(const FakeShell&) = delete;
     ~FakeShell() { CHyperLink::shellOpen = previous_; }
 
-    void SetAnswer(INT_PTR answer) { Answer() = answer; }
     const std::vector<Call>& Log() const { return Calls(); }
     std::size_t Count() const { return Calls().size(); }
 
@@ -110,29 +109,6 @@ private:
     std::optional<std::string> old_;
 };
 
-inline void PumpMessages() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
-}
-
-// Pumps messages until `done` holds; false if it never does.
-inline bool WaitFor(const std::function<bool()>& done, DWORD patienceMs = 10000) {
-    const ULONGLONG end = ::GetTickCount64() + patienceMs;
-    for (;;) {
-        PumpMessages();
-        if (done()) {
-            return true;
-        }
-        if (::GetTickCount64() > end) {
-            return false;
-        }
-        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    }
-}
-
 // Real input, as the system delivers it: hit-testing included.
 inline void MoveMouse(POINT screen) {
     INPUT input{};
@@ -170,7 +146,7 @@ inline POINT BesideLabel(const CHyperLink& link) {
 
 // What a window shows once everything pending in it is painted.
 inline Capture Shown(HWND window) {
-    ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Paint(window);
     return Capture(window);
 }
 

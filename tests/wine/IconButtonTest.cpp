@@ -12,10 +12,6 @@
 
 namespace {
 
-using viewtest::Paint;
-using viewtest::PumpMessages;
-using viewtest::WaitFor;
-
 constexpr COLORREF kIdleCaption = RGB(254, 222, 231);
 constexpr COLORREF kHoverCaption = RGB(100, 0, 0);
 constexpr LPARAM kInside = MAKELPARAM(25, 20);

@@ -70,8 +70,6 @@ public:
     // Every step ran and the dialog closed without being abandoned.
     bool Finished() const { return next_ == steps_.size() && !abandoned_ && !paintStorm_; }
     bool Abandoned() const { return abandoned_; }
-    // Some window kept asking for paint without validating itself.
-    bool PaintStorm() const { return paintStorm_; }
     std::size_t StepsRun() const { return next_; }
 
     // The default owner picture at (x, y) of the owner's client area.
@@ -220,3 +218,15 @@ private:
     HHOOK hook_ = nullptr;
     static inline ModalDialogDriver* active_ = nullptr;
 };
+
+// A click on a dialog's button as the user makes it: the button notifies the dialog.
+inline void Click(HWND dialog, int id) {
+    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+}
+
+// The button's notification alone, which also reaches the dialog when the
+// button cannot be clicked.
+inline void Press(HWND dialog, int id) {
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
+}

@@ -14,14 +14,8 @@
 namespace {
 
 using print_test::ReadAll;
-using print_test::Settled;
 
 constexpr wchar_t kReportTitle[] = L"Lunabel Report";
-
-void Press(HWND dialog, int id) {
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
 
 class PrintCommandTest : public ::testing::Test {
 protected:
@@ -33,10 +27,10 @@ protected:
 
     // Runs the command the way the view does, choosing a range and Print.
     void PrintRange(int radio) {
-        driver.Script(Settled({
-            [radio](HWND d) { ::SendMessageW(::GetDlgItem(d, radio), BM_CLICK, 0, 0); },
+        driver.Script({
+            [radio](HWND d) { Click(d, radio); },
             [](HWND d) { Press(d, IDOK); },
-        }));
+        });
         RunPrintCommand(driver.Owner(), printerName, settings);
         EXPECT_TRUE(driver.Finished());
     }
@@ -54,7 +48,7 @@ protected:
     }
 
     ModalDialogDriver driver;
-    print_test::DataGuard data;
+    DataGuard data;
     std::wstring printer;
     std::wstring printerName; // the view's memory of the last print
     DeviceSettings settings;
@@ -62,7 +56,7 @@ protected:
 };
 
 TEST_F(PrintCommandTest, AllYearsWithMarksPrintsAPagePerYear) {
-    data.UseMarks({MakeDateKey(2003, 3, 10), MakeDateKey(2006, 7, 1)});
+    DataGuard::Use({MakeDateKey(2003, 3, 10), MakeDateKey(2006, 7, 1)});
     PrintRange(IDC_ALL_MARKED_YEARS);
     const std::string pdf = PrintedReport();
     EXPECT_EQ(print_test::CountPdfPages(pdf), 4) << "2003, 2004, 2005 and 2006";
@@ -71,7 +65,7 @@ TEST_F(PrintCommandTest, AllYearsWithMarksPrintsAPagePerYear) {
 }
 
 TEST_F(PrintCommandTest, NoMarksGivesADocumentWithNothingOnIt) {
-    data.UseMarks({});
+    DataGuard::Use({});
     PrintRange(IDC_ALL_MARKED_YEARS);
     // The document is started and ended without a page; the PDF queue makes
     // one empty sheet of it.
@@ -82,7 +76,7 @@ TEST_F(PrintCommandTest, NoMarksGivesADocumentWithNothingOnIt) {
 
 TEST_F(PrintCommandTest, CancelKeepsTheRememberedPrinter) {
     printerName = L"Gone";
-    driver.Script(Settled({[](HWND d) { Press(d, IDCANCEL); }}));
+    driver.Script({[](HWND d) { Press(d, IDCANCEL); }});
     RunPrintCommand(driver.Owner(), printerName, settings);
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(printerName, L"Gone");

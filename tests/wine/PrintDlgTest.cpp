@@ -69,15 +69,6 @@ void ChoosePrinter(HWND dialog, const std::wstring& label) {
                    reinterpret_cast<LPARAM>(combo));
 }
 
-void Press(HWND dialog, int id) {
-    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                   reinterpret_cast<LPARAM>(::GetDlgItem(dialog, id)));
-}
-
-void Click(HWND dialog, int id) {
-    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
 bool Checked(HWND dialog, int id) {
     return ::SendMessageW(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
@@ -95,7 +86,7 @@ protected:
 
     // Runs the dialog over the driver's window.
     INT_PTR Run(PrintDlg& dialog, std::vector<ModalDialogDriver::Step> steps) {
-        driver.Script(print_test::Settled(std::move(steps)));
+        driver.Script(std::move(steps));
         const INT_PTR result = dialog.DoModal(driver.Owner());
         EXPECT_FALSE(driver.Abandoned()) << "the dialog stayed open";
         return result;
@@ -108,7 +99,7 @@ protected:
 
     ModalDialogDriver driver;
     DeviceSettings settings;
-    print_test::DataGuard data;
+    DataGuard data;
 };
 
 TEST_F(PrintDlgTest, ListsPrintersSortedAndMapsItemsBackToThem) {
@@ -232,7 +223,7 @@ TEST_F(PrintDlgTest, YearRangesGiveTheYearsToPrint) {
     };
     for (const Case& c : cases) {
         FakeSpooler::printers = {{L"Only", L""}};
-        data.UseMarks(c.marks);
+        DataGuard::Use(c.marks);
         PrintDlg dialog(driver.Owner(), L"", settings, FakeSpooler::Calls());
         bool startedOnThisYear = false;
         EXPECT_EQ(Run(dialog, {

@@ -131,8 +131,8 @@ TEST_F(ReportPageTest, ColumnsFollowThePaper) {
 }
 
 TEST_F(ReportPageTest, PrintingAPageLeavesNoGdiObject) {
-    print_test::DataGuard data;
-    data.UseMarks({MakeDateKey(2006, 3, 15)});
+    DataGuard data;
+    DataGuard::Use({MakeDateKey(2006, 3, 15)});
     const std::vector<int> years{2006};
     MyPrintJobInfo report(years);
     const std::wstring title = print_test::UniqueTitle(L"Gdi");
@@ -175,7 +175,7 @@ protected:
 
     // Prints 2006 with two marks and writes what its page must show.
     void PrintAndDescribe(const wchar_t* what, bool fertility, const DEVMODEW* devMode) {
-        data.UseMarks({MakeDateKey(2006, 3, 15), MakeDateKey(2006, 8, 2)});
+        DataGuard::Use({MakeDateKey(2006, 3, 15), MakeDateKey(2006, 8, 2)});
         CalendarData::Instance().SetShowFertility(fertility);
 
         const std::wstring title = print_test::UniqueTitle(what);
@@ -246,7 +246,7 @@ protected:
         }
     }
 
-    print_test::DataGuard data;
+    DataGuard data;
     std::FILE* out = nullptr;
 };
 

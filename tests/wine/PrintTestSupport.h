@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "DataGuard.h"
 #include "ModalDialogDriver.h"
-#include "cycle/CalendarData.h"
 #include "cycle/DateKey.h"
 #include "print/PrintDlg.h"
 
@@ -41,37 +41,6 @@ inline std::wstring DefaultPrinter() {
     if (!print_test::HavePrinter() || print_test::DefaultPrinter().empty()) {                      \
         GTEST_SKIP() << "no printer is set up";                                                    \
     }
-
-// Keeps the data object's marks and settings as they were before the test.
-class DataGuard {
-public:
-    DataGuard()
-        : data_(CalendarData::Instance()), marks_(data_.Marks()), cycle_(data_.GetCycleLength()),
-          period_(data_.GetPeriodLength()), fertility_(data_.GetShowFertilityWord()) {}
-    DataGuard(const DataGuard&) = delete;
-    DataGuard& operator=(const DataGuard&) = delete;
-    ~DataGuard() {
-        data_.SetMarks(marks_);
-        data_.SetCycleLength(cycle_);
-        data_.SetPeriodLength(period_);
-        data_.SetShowFertilityWord(fertility_);
-    }
-
-    // Only these marks, with the default cycle and period.
-    void UseMarks(std::vector<DateKey> marks) {
-        data_.SetMarks(std::move(marks));
-        data_.SetCycleLength(CalendarData::kDefaultCycleLength);
-        data_.SetPeriodLength(CalendarData::kDefaultPeriodLength);
-        data_.SetShowFertility(true);
-    }
-
-private:
-    CalendarData& data_;
-    std::vector<DateKey> marks_;
-    int cycle_;
-    int period_;
-    std::uint32_t fertility_;
-};
 
 // A document title no other run shares, so that its PDF can be told apart.
 inline std::wstring UniqueTitle(const wchar_t* what) {
@@ -219,19 +188,6 @@ inline void RemovePdfs(const std::wstring& title) {
     for (const std::wstring& path : FinishedPdfs(title)) {
         ::DeleteFileW(path.c_str());
     }
-}
-
-// Each step followed by a posted no-op: the dialog's loop goes idle (and the
-// driver runs the next step) only after a message, and a step that merely
-// sends messages posts none.
-inline std::vector<ModalDialogDriver::Step> Settled(std::vector<ModalDialogDriver::Step> steps) {
-    for (auto& step : steps) {
-        step = [inner = std::move(step)](HWND dialog) {
-            inner(dialog);
-            ::PostMessageW(dialog, WM_NULL, 0, 0);
-        };
-    }
-    return steps;
 }
 
 // Printers that exist only for the print dialog under test, handed to it in

@@ -2,6 +2,7 @@
 // own message loop.
 #include <gtest/gtest.h>
 
+#include "DataGuard.h"
 #include "DialogPixels.h"
 #include "ModalDialogDriver.h"
 
@@ -35,10 +36,6 @@ void Choose(HWND combo, const wchar_t* text) {
         << "no entry " << ::testing::PrintToString(std::wstring(text));
 }
 
-void Click(HWND dialog, int id) {
-    ::SendMessageW(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
-}
-
 struct Shown {
     std::wstring cycle;
     std::wstring period;
@@ -56,17 +53,7 @@ Shown Read(HWND dialog) {
 class SettingsDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CalendarData& data = CalendarData::Instance();
-        saved = {data.GetCycleLength(), data.GetPeriodLength(), data.GetShowFertilityWord(),
-                 data.Marks()};
         Store(CalendarData::kDefaultCycleLength, CalendarData::kDefaultPeriodLength, true);
-    }
-    void TearDown() override {
-        CalendarData& data = CalendarData::Instance();
-        data.SetCycleLength(saved.cycle);
-        data.SetPeriodLength(saved.period);
-        data.SetShowFertilityWord(saved.fertility);
-        data.SetMarks(saved.marks);
     }
 
     static void Store(int cycle, int period, bool fertility) {
@@ -85,12 +72,7 @@ protected:
         return result;
     }
 
-    struct Saved {
-        int cycle;
-        int period;
-        std::uint32_t fertility;
-        std::vector<DateKey> marks;
-    } saved{};
+    DataGuard savedData;
     ModalDialogDriver driver;
 };
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
 #include "ProgramProcessSupport.h"
 #include "cycle/DataStore.h"
 
@@ -94,17 +95,6 @@ ULONGLONG LastWrite(const std::wstring& path) {
 }
 
 using Copy = ProgramCopy;
-
-template <typename Condition> bool WaitUntil(Condition condition) {
-    const ULONGLONG deadline = ::GetTickCount64() + kPatience;
-    while (!condition()) {
-        if (::GetTickCount64() >= deadline) {
-            return false;
-        }
-        ::Sleep(20);
-    }
-    return true;
-}
 
 class TwoCopies : public ::testing::Test {
 protected:
@@ -201,7 +191,7 @@ TEST_F(TwoCopies, SecondStartBringsTheMinimisedFirstCopyBack) {
     const HWND frame = StartTwice(UnorderedFile(), true);
     ASSERT_NE(frame, nullptr);
 
-    EXPECT_TRUE(WaitUntil([&] { return !::IsIconic(frame); }));
-    EXPECT_TRUE(WaitUntil([&] { return ::GetForegroundWindow() == frame; }));
+    EXPECT_TRUE(WaitFor([&] { return !::IsIconic(frame); }, kPatience));
+    EXPECT_TRUE(WaitFor([&] { return ::GetForegroundWindow() == frame; }, kPatience));
     CloseFirst(frame);
 }
