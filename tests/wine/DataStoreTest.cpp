@@ -74,6 +74,22 @@ TEST(DataPathTest, FallsBackToTheProgramFileAndRefusesPathsThatDoNotFit) {
 class DataStoreTest : public TempFolderTest {
 protected:
     std::wstring DataPath() const { return In(L"Lunabel.data"); }
+
+    // The user's file in `folder`, loaded, changed and saved, is replaced whole.
+    static void SaveReplacesTheFileIn(const std::wstring& folder) {
+        const std::wstring path = folder + L"\\Lunabel.data";
+        ASSERT_TRUE(WriteFileBytes(path, kUserFile));
+        DataStore store(path);
+        CalendarData data;
+        ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
+        EXPECT_TRUE(data.IsMarked(2006, 1, 30));
+        data.ToggleMark(2006, 1, 30);
+        data.SetCycleLength(28);
+        data.SetPeriodLength(5);
+        ASSERT_TRUE(store.Save(data));
+        EXPECT_EQ(ReadFileBytes(path), kFreshFile);
+        EXPECT_EQ(ListFolder(folder), std::vector<std::wstring>{L"Lunabel.data"});
+    }
 };
 
 TEST_F(DataStoreTest, FreshDataIsSavedAsThe36ByteFile) {
@@ -107,17 +123,7 @@ TEST_F(DataStoreTest, SavedStateLoadsBackIncludingStrayKeys) {
 }
 
 TEST_F(DataStoreTest, SaveReplacesAnExistingFileCompletely) {
-    ASSERT_TRUE(WriteFileBytes(DataPath(), kUserFile));
-    DataStore store(DataPath());
-    CalendarData data;
-    ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
-    EXPECT_TRUE(data.IsMarked(2006, 1, 30));
-    data.ToggleMark(2006, 1, 30);
-    data.SetCycleLength(28);
-    data.SetPeriodLength(5);
-    ASSERT_TRUE(store.Save(data));
-    EXPECT_EQ(ReadFileBytes(DataPath()), kFreshFile);
-    EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
+    SaveReplacesTheFileIn(folder_);
 }
 
 TEST_F(DataStoreTest, WithoutAPathNothingIsReadOrWritten) {
@@ -272,19 +278,7 @@ TEST_F(DataStoreTest, UnsavedNameIsNumberedWhenTaken) {
 TEST_F(DataStoreTest, NonAsciiFolderLoadsAndSaves) {
     const std::wstring folder = In(L"\u0141\u00F3d\u017A \u0414\u0430\u043D\u043D\u044B\u0435");
     ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
-    const std::wstring path = folder + L"\\Lunabel.data";
-    ASSERT_TRUE(WriteFileBytes(path, kUserFile));
-
-    DataStore store(path);
-    CalendarData data;
-    ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
-    EXPECT_TRUE(data.IsMarked(2006, 1, 30));
-    data.ToggleMark(2006, 1, 30);
-    data.SetCycleLength(28);
-    data.SetPeriodLength(5);
-    ASSERT_TRUE(store.Save(data));
-    EXPECT_EQ(ReadFileBytes(path), kFreshFile);
-    EXPECT_EQ(ListFolder(folder), std::vector<std::wstring>{L"Lunabel.data"});
+    SaveReplacesTheFileIn(folder);
 }
 
 // The data path just fits; the temporary and the damaged copy beside it do not.

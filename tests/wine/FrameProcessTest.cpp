@@ -11,13 +11,11 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "ProgramProcessSupport.h"
-#include "cycle/DataStore.h"
 
 namespace {
 
@@ -58,39 +56,25 @@ Bytes WrittenFile() {
     return file;
 }
 
-class Program : public ::testing::Test {
+class Program : public RealDataFileTest {
 protected:
     void SetUp() override {
-        dataPath = LocateDataFile();
-        ASSERT_FALSE(dataPath.empty());
-        saved = ReadFile(dataPath);
-        WriteFile(dataPath, PreparedFile());
+        RealDataFileTest::SetUp();
+        if (HasFatalFailure()) {
+            return;
+        }
+        WriteFileBytes(dataPath, PreparedFile());
     }
 
     void TearDown() override {
         process.Stop();
-        if (saved) {
-            WriteFile(dataPath, *saved);
-        } else {
-            ::DeleteFileW(dataPath.c_str());
-        }
+        RealDataFileTest::TearDown();
     }
 
-    // Starts the program and waits until its frame exists and it waits for input.
-    HWND Start() {
-        if (!process.Start()) {
-            ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
-            return nullptr;
-        }
-        const HWND frame = process.WaitForFrame();
-        EXPECT_NE(frame, nullptr) << "the frame did not appear";
-        return frame;
-    }
+    HWND Start() { return process.StartAndWaitForFrame(); }
 
     long long ExitCode() { return process.ExitCode(); }
 
-    std::wstring dataPath;
-    std::optional<Bytes> saved;
     ProgramCopy process;
 };
 
@@ -116,7 +100,7 @@ TEST_P(ProgramClosing, ExitsWithOneAndWritesTheFile) {
     const CloseCase& c = GetParam();
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(ReadFile(dataPath), PreparedFile()) << "nothing is written while running";
+    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile()) << "nothing is written while running";
 
     const HWND target = c.toView ? ::GetWindow(frame, GW_CHILD) : frame;
     ASSERT_NE(target, nullptr);
@@ -127,7 +111,7 @@ TEST_P(ProgramClosing, ExitsWithOneAndWritesTheFile) {
     }
 
     EXPECT_EQ(ExitCode(), 1);
-    EXPECT_EQ(ReadFile(dataPath), WrittenFile());
+    EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -150,12 +134,12 @@ TEST_F(Program, EndOfSessionSavesBeforeTheProcessIsEnded) {
     ASSERT_NE(frame, nullptr);
 
     EXPECT_TRUE(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    EXPECT_EQ(ReadFile(dataPath), PreparedFile());
+    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
     ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     process.Terminate(99);
 
     EXPECT_EQ(ExitCode(), 99);
-    EXPECT_EQ(ReadFile(dataPath), WrittenFile());
+    EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
 }
 
 TEST_F(Program, KilledWithoutEndOfSessionLeavesTheFileAsItWas) {
@@ -164,5 +148,5 @@ TEST_F(Program, KilledWithoutEndOfSessionLeavesTheFileAsItWas) {
     process.Terminate(99);
 
     EXPECT_EQ(ExitCode(), 99);
-    EXPECT_EQ(ReadFile(dataPath), PreparedFile());
+    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
 }

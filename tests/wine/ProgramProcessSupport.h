@@ -1,21 +1,22 @@
-// The real program as a child process, and the bytes of the data files the
-// process tests prepare and expect.
+// The real program as a child process against the user's real data file, and
+// the bytes of the data files the process tests prepare and expect.
 #pragma once
+
+#include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdint>
-#include <fstream>
-#include <iterator>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "app/MainFrame.h"
+#include "cycle/DataStore.h"
 
 namespace programtest {
-
-using Bytes = std::vector<unsigned char>;
 
 constexpr DWORD kPatience = 60000; // ms; only reached when something is broken
 
@@ -31,22 +32,24 @@ inline void PutTag(Bytes& out, const char* tag) {
     }
 }
 
-inline std::optional<Bytes> ReadFile(const std::wstring& path) {
-    std::ifstream in(path.c_str(), std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-inline void WriteFile(const std::wstring& path, const Bytes& bytes) {
-    std::ofstream out(path.c_str(), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 inline std::wstring Folder(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+inline std::wstring FileName(const std::wstring& path) {
+    return path.substr(path.find_last_of(L"\\/") + 1);
+}
+
+// Names in the data file's folder that begin with its name: the file itself, and
+// any temporary, damaged or unsaved file made beside it.
+inline std::set<std::wstring> FilesBeside(const std::wstring& dataPath) {
+    std::set<std::wstring> names;
+    for (const std::wstring& name : ListFolder(Folder(dataPath))) {
+        if (name.starts_with(FileName(dataPath))) {
+            names.insert(name);
+        }
+    }
+    return names;
 }
 
 // lunabel.exe lies beside the test executable.
@@ -86,6 +89,20 @@ public:
         startup.cb = sizeof startup;
         return ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                 nullptr, &startup, &info_) != 0;
+    }
+
+    // Starts the copy and waits for its frame; null, and the test failed, if
+    // either does not happen.
+    HWND StartAndWaitForFrame() {
+        if (!Start()) {
+            ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
+            return nullptr;
+        }
+        const HWND frame = WaitForFrame();
+        if (frame == nullptr) {
+            ADD_FAILURE() << "the program showed no window";
+        }
+        return frame;
     }
 
     // The frame of this copy once it exists; null if the process ends first.
@@ -135,6 +152,35 @@ public:
 
 private:
     PROCESS_INFORMATION info_{};
+};
+
+// The user's real data file is kept aside and put back around each test, and
+// whatever the program made beside it goes.
+class RealDataFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dataPath = LocateDataFile();
+        ASSERT_FALSE(dataPath.empty());
+        saved = ReadFileBytes(dataPath);
+        before = FilesBeside(dataPath);
+    }
+
+    void TearDown() override {
+        for (const std::wstring& name : FilesBeside(dataPath)) {
+            if (!before.contains(name)) {
+                ::DeleteFileW((Folder(dataPath) + name).c_str());
+            }
+        }
+        if (saved) {
+            WriteFileBytes(dataPath, *saved);
+        } else {
+            ::DeleteFileW(dataPath.c_str());
+        }
+    }
+
+    std::wstring dataPath;
+    std::optional<Bytes> saved;
+    std::set<std::wstring> before;
 };
 
 } // namespace programtest

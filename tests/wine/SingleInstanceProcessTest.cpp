@@ -10,14 +10,12 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "MessagePump.h"
 #include "ProgramProcessSupport.h"
-#include "cycle/DataStore.h"
 
 namespace {
 
@@ -66,25 +64,6 @@ Bytes DamagedFile() {
     return file;
 }
 
-std::wstring FileName(const std::wstring& path) {
-    return path.substr(path.find_last_of(L"\\/") + 1);
-}
-
-// Names in the data file's folder that begin with its name: the file itself, and
-// any temporary, damaged or unsaved file made beside it.
-std::set<std::wstring> FilesBeside(const std::wstring& dataPath) {
-    std::set<std::wstring> names;
-    WIN32_FIND_DATAW found{};
-    const HANDLE search = ::FindFirstFileW((dataPath + L"*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            names.insert(found.cFileName);
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
-    }
-    return names;
-}
-
 ULONGLONG LastWrite(const std::wstring& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
@@ -94,42 +73,14 @@ ULONGLONG LastWrite(const std::wstring& path) {
            data.ftLastWriteTime.dwLowDateTime;
 }
 
-using Copy = ProgramCopy;
-
-class TwoCopies : public ::testing::Test {
+class TwoCopies : public RealDataFileTest {
 protected:
-    void SetUp() override {
-        dataPath = LocateDataFile();
-        ASSERT_FALSE(dataPath.empty());
-        saved = ReadFile(dataPath);
-        before = FilesBeside(dataPath);
-    }
-
-    void TearDown() override {
-        // Whatever the copies made beside the data file goes; the file comes back.
-        for (const std::wstring& name : FilesBeside(dataPath)) {
-            if (!before.contains(name)) {
-                ::DeleteFileW((Folder(dataPath) + name).c_str());
-            }
-        }
-        if (saved) {
-            WriteFile(dataPath, *saved);
-        } else {
-            ::DeleteFileW(dataPath.c_str());
-        }
-    }
-
     // Starts the first copy on `prepared` and a second one, and checks that the
     // second changed nothing. Returns the first copy's frame.
     HWND StartTwice(const Bytes& prepared, bool minimised) {
-        WriteFile(dataPath, prepared);
-        if (!first.Start()) {
-            ADD_FAILURE() << "cannot start the program, error " << ::GetLastError();
-            return nullptr;
-        }
-        const HWND frame = first.WaitForFrame();
+        WriteFileBytes(dataPath, prepared);
+        const HWND frame = first.StartAndWaitForFrame();
         if (frame == nullptr) {
-            ADD_FAILURE() << "the first copy showed no window";
             return nullptr;
         }
         if (minimised) {
@@ -139,12 +90,12 @@ protected:
         const ULONGLONG written = LastWrite(dataPath);
         const std::set<std::wstring> files = FilesBeside(dataPath);
 
-        Copy second;
+        ProgramCopy second;
         EXPECT_TRUE(second.Start());
         EXPECT_EQ(second.ExitCode(), 0) << "the second copy did not leave";
 
         EXPECT_EQ(Frames(), std::vector<HWND>{frame}) << "one window, the first copy's";
-        EXPECT_EQ(ReadFile(dataPath), prepared) << "the second copy wrote the data file";
+        EXPECT_EQ(ReadFileBytes(dataPath), prepared) << "the second copy wrote the data file";
         EXPECT_EQ(LastWrite(dataPath), written);
         EXPECT_EQ(FilesBeside(dataPath), files) << "the second copy made a file";
         return frame;
@@ -155,10 +106,7 @@ protected:
         EXPECT_EQ(first.ExitCode(), 1);
     }
 
-    std::wstring dataPath;
-    std::optional<Bytes> saved;
-    std::set<std::wstring> before;
-    Copy first;
+    ProgramCopy first;
 };
 
 } // namespace
@@ -168,7 +116,7 @@ TEST_F(TwoCopies, SecondStartLeavesTheDataToTheFirstWhichSavesAtExit) {
     ASSERT_NE(frame, nullptr);
 
     CloseFirst(frame);
-    EXPECT_EQ(ReadFile(dataPath), WrittenFile());
+    EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
 }
 
 TEST_F(TwoCopies, SecondStartMakesNoCopyOfADamagedFile) {
@@ -181,7 +129,7 @@ TEST_F(TwoCopies, SecondStartMakesNoCopyOfADamagedFile) {
     for (const std::wstring& name : FilesBeside(dataPath)) {
         if (name.starts_with(FileName(dataPath) + L".damaged")) {
             ++copies;
-            EXPECT_EQ(ReadFile(Folder(dataPath) + name), DamagedFile());
+            EXPECT_EQ(ReadFileBytes(Folder(dataPath) + name), DamagedFile());
         }
     }
     EXPECT_EQ(copies, 1);
