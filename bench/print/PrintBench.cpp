@@ -1,6 +1,7 @@
 // How long the Print command keeps the window busy with a ten-year report
 // (from Print to the end of the job), how long until the PDF queue has
 // written it, and how much is spooled per page. Prints its figures.
+#include "PdfQueue.h"
 #include "cycle/CalendarData.h"
 #include "cycle/DateKey.h"
 #include "framework/PrintJob.h"
@@ -38,49 +39,6 @@ LARGE_INTEGER Now() {
     LARGE_INTEGER now;
     ::QueryPerformanceCounter(&now);
     return now;
-}
-
-std::wstring PdfFolder() {
-    const char* home = std::getenv("HOME");
-    std::wstring folder = L"Z:";
-    for (const char* c = home ? home : "/root"; *c; ++c) {
-        folder += *c == '/' ? L'\\' : static_cast<wchar_t>(*c);
-    }
-    return folder + L"\\PDF\\";
-}
-
-// The finished PDF (ending in its %%EOF marker) whose name starts with `prefix`.
-std::wstring FinishedPdf(const std::wstring& prefix, long long& size) {
-    WIN32_FIND_DATAW found{};
-    const std::wstring folder = PdfFolder();
-    const HANDLE search = ::FindFirstFileW((folder + prefix + L"*.pdf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    ::FindClose(search);
-    const std::wstring path = folder + found.cFileName;
-    const HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    LARGE_INTEGER length{};
-    ::GetFileSizeEx(file, &length);
-    char tail[16] = {};
-    DWORD read = 0;
-    if (length.QuadPart > 16) {
-        LARGE_INTEGER at;
-        at.QuadPart = length.QuadPart - 16;
-        ::SetFilePointerEx(file, at, nullptr, FILE_BEGIN);
-        ::ReadFile(file, tail, 16, &read, nullptr);
-    }
-    ::CloseHandle(file);
-    if (std::string(tail, read).find("%%EOF") == std::string::npos) {
-        return {};
-    }
-    size = length.QuadPart;
-    return path;
 }
 
 // The pages of the report printed to a file through the printer's driver:
@@ -146,8 +104,6 @@ int main() {
     for (int run = 0; run < kRuns; ++run) {
         wchar_t title[64];
         std::swprintf(title, 64, L"Lunabel Bench %08lu %d", ::GetCurrentProcessId(), run);
-        wchar_t prefix[64];
-        std::swprintf(prefix, 64, L"Lunabel_Bench_%08lu_%d", ::GetCurrentProcessId(), run);
 
         const LARGE_INTEGER start = Now();
         if (!PrintReport(printer, settings, years, title)) {
@@ -157,16 +113,14 @@ int main() {
         jobTimes.push_back(Milliseconds(start, Now()));
 
         // Bounded: a queue that never delivers ends the run.
-        std::wstring pdf;
-        for (int polls = 0; polls < 1200 && (pdf = FinishedPdf(prefix, pdfSize)).empty(); ++polls) {
-            ::Sleep(50);
-        }
-        if (pdf.empty()) {
+        const auto pdf = pdf_queue::WaitForPdf(title);
+        if (!pdf) {
             std::printf("the queue wrote no PDF\n");
             return 1;
         }
         pdfTimes.push_back(Milliseconds(start, Now()));
-        ::DeleteFileW(pdf.c_str());
+        pdfSize = static_cast<long long>(pdf_queue::ReadAll(*pdf).size());
+        ::DeleteFileW(pdf->c_str());
     }
     std::sort(jobTimes.begin(), jobTimes.end());
     std::sort(pdfTimes.begin(), pdfTimes.end());

@@ -13,7 +13,7 @@
 
 namespace {
 
-using print_test::ReadAll;
+using pdf_queue::ReadAll;
 
 constexpr wchar_t kReportTitle[] = L"Lunabel Report";
 
@@ -22,7 +22,7 @@ protected:
     void SetUp() override {
         SKIP_WITHOUT_PRINTER();
         printer = print_test::DefaultPrinter();
-        before = print_test::FinishedPdfs(kReportTitle);
+        before = pdf_queue::FinishedPdfs(kReportTitle);
     }
 
     // Runs the command the way the view does, choosing a range and Print.
@@ -37,7 +37,7 @@ protected:
 
     // The report the command just printed, read once the queue has written it.
     std::string PrintedReport() {
-        const auto path = print_test::WaitForPdf(kReportTitle, before);
+        const auto path = pdf_queue::WaitForPdf(kReportTitle, before);
         EXPECT_TRUE(path) << "no new report in the queue's folder";
         if (!path) {
             return {};
@@ -89,7 +89,7 @@ protected:
     std::pair<int, int> PrintedPageSize(DeviceSettings& held) {
         const std::wstring title = print_test::UniqueTitle(L"Settings");
         EXPECT_TRUE(PrintReport(printer, held, {2006}, title));
-        const auto path = print_test::WaitForPdf(title);
+        const auto path = pdf_queue::WaitForPdf(title);
         EXPECT_TRUE(path);
         if (!path) {
             return {};

@@ -13,7 +13,7 @@
 
 namespace {
 
-using print_test::WaitForPdf;
+using pdf_queue::WaitForPdf;
 
 // Records every callback; pages from `validPages` on are invalid, PrintPage
 // fails on `failingPage`.
@@ -68,7 +68,7 @@ protected:
     void TearDown() override {
         for (const std::wstring& title : titles) {
             WaitForPdf(title);
-            print_test::RemovePdfs(title);
+            pdf_queue::RemovePdfs(title);
         }
     }
 
@@ -108,7 +108,7 @@ TEST_F(PrintJobTest, PrintsEveryPageFromFirstToLast) {
 
     const auto pdf = WaitForPdf(title);
     ASSERT_TRUE(pdf);
-    EXPECT_EQ(print_test::CountPdfPages(print_test::ReadAll(*pdf)), 3);
+    EXPECT_EQ(print_test::CountPdfPages(pdf_queue::ReadAll(*pdf)), 3);
 }
 
 TEST_F(PrintJobTest, StopsAtTheFirstInvalidPage) {
@@ -154,7 +154,7 @@ TEST_F(PrintJobTest, FailedPageEndsThePageAndAbortsTheDocument) {
     const wchar_t* after = Title(L"After Abort");
     ASSERT_TRUE(runner.StartPrintJob(printer.Get(), nullptr, later, after, 0, 0));
     ASSERT_TRUE(WaitForPdf(after));
-    EXPECT_TRUE(print_test::FinishedPdfs(aborted).empty());
+    EXPECT_TRUE(pdf_queue::FinishedPdfs(aborted).empty());
 }
 
 TEST_F(PrintJobTest, EveryPageStartsFromTheStateBeforeTheFirst) {

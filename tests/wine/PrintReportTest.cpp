@@ -141,8 +141,8 @@ TEST_F(ReportPageTest, PrintingAPageLeavesNoGdiObject) {
     CPrintJob job;
     ASSERT_TRUE(job.StartPrintJob(printer.Get(), nullptr, report, title.c_str(), 0, 0));
     EXPECT_EQ(gdi::GdiObjectCount(), before);
-    EXPECT_TRUE(print_test::WaitForPdf(title));
-    print_test::RemovePdfs(title);
+    EXPECT_TRUE(pdf_queue::WaitForPdf(title));
+    pdf_queue::RemovePdfs(title);
 }
 
 // --- printed pages for print_report_check.py ---------------------------------
