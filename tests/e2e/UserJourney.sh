@@ -5,20 +5,16 @@
 # with Exit, check the saved file, uninstall. Every wait is bounded and names
 # its step; a failure leaves a screenshot in OUT_DIR.
 #
-# UserJourney.sh CPACK CPACK_CONFIG OUT_DIR. DISPLAY and WINEPREFIX come from
-# the environment; the prefix's own data file is kept aside and put back.
+# UserJourney.sh PACKAGES_DIR OUT_DIR, where cpack has made the installer.
+# DISPLAY and WINEPREFIX come from the environment; the prefix's own data file
+# is kept aside and put back.
 set -euo pipefail
 
-cpack="$1"
-cpack_config="$2"
-out="$3"
+packages="$1"
+out="$2"
 if [ -z "${DISPLAY:-}" ] || [ -z "${WINEPREFIX:-}" ]; then
     echo "needs DISPLAY and WINEPREFIX" >&2
     exit 1
-fi
-if ! command -v makensis >/dev/null; then
-    echo "makensis is missing: no installer to try" >&2
-    exit 77
 fi
 if ! lpstat -p PDF >/dev/null 2>&1; then
     echo "no PDF print queue (scripts/printer.sh start)" >&2
@@ -66,12 +62,8 @@ trap finish EXIT
 
 # --- 1. install ----------------------------------------------------------------------
 step="install"
-"$cpack" -G NSIS --config "$cpack_config" -B "$work/package" >"$work/cpack.log" 2>&1 || {
-    cat "$work/cpack.log" >&2
-    fail "cpack could not make the installer"
-}
-installer="$(find "$work/package" -maxdepth 1 -name '*.exe' | head -n1)"
-[ -n "$installer" ] || fail "cpack made no installer"
+installer="$(find "$packages" -maxdepth 1 -name '*.exe' | head -n1)"
+[ -n "$installer" ] || fail "no installer in $packages"
 quiet_wine "$installer" /S || fail "the installer ended with an error"
 installed_exe="$install_dir/lunabel.exe"
 await "the installed program is there" test -f "$installed_exe"
