@@ -25,35 +25,11 @@ constexpr std::uint32_t kEarly = (2006u << 16) | (3u << 8) | 15u;
 constexpr std::uint32_t kLate = (2006u << 16) | (4u << 8) | 12u;
 
 Bytes PreparedFile() {
-    Bytes file;
-    PutTag(file, "GOOD");
-    PutWord(file, 0);
-    PutTag(file, "DAYS");
-    PutWord(file, 8);
-    PutWord(file, kLate);
-    PutWord(file, kEarly);
-    PutTag(file, "OPTS");
-    PutWord(file, 12);
-    PutWord(file, 30);
-    PutWord(file, 4);
-    PutWord(file, 0);
-    return file;
+    return FileBytes().Good().Days({kLate, kEarly}).Opts(30, 4, 0).bytes;
 }
 
 Bytes WrittenFile() {
-    Bytes file;
-    PutTag(file, "GOOD");
-    PutWord(file, 0);
-    PutTag(file, "OPTS");
-    PutWord(file, 12);
-    PutWord(file, 30);
-    PutWord(file, 4);
-    PutWord(file, 0);
-    PutTag(file, "DAYS");
-    PutWord(file, 8);
-    PutWord(file, kEarly);
-    PutWord(file, kLate);
-    return file;
+    return FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kLate}).bytes;
 }
 
 class Program : public RealDataFileTest {

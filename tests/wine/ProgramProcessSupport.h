@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "DataFileBytes.h"
 #include "TestFiles.h"
 #include "app/MainFrame.h"
 #include "cycle/DataStore.h"
@@ -19,18 +20,6 @@
 namespace programtest {
 
 constexpr DWORD kPatience = 60000; // ms; only reached when something is broken
-
-inline void PutWord(Bytes& out, std::uint32_t word) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<unsigned char>(word >> (8 * i)));
-    }
-}
-
-inline void PutTag(Bytes& out, const char* tag) {
-    for (int i = 0; i < 4; ++i) {
-        out.push_back(static_cast<unsigned char>(tag[i]));
-    }
-}
 
 inline std::wstring Folder(const std::wstring& path) {
     return path.substr(0, path.find_last_of(L"\\/") + 1);

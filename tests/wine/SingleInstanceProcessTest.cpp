@@ -26,42 +26,15 @@ constexpr std::uint32_t kLate = (2007u << 16) | (6u << 8) | 1u;
 
 // Marks out of order and OPTS after DAYS: valid, but not as the program writes it.
 Bytes UnorderedFile() {
-    Bytes file;
-    PutTag(file, "GOOD");
-    PutWord(file, 0);
-    PutTag(file, "DAYS");
-    PutWord(file, 8);
-    PutWord(file, kLate);
-    PutWord(file, kEarly);
-    PutTag(file, "OPTS");
-    PutWord(file, 12);
-    PutWord(file, 26);
-    PutWord(file, 6);
-    PutWord(file, 1);
-    return file;
+    return FileBytes().Good().Days({kLate, kEarly}).Opts(26, 6, 1).bytes;
 }
 
 Bytes WrittenFile() {
-    Bytes file;
-    PutTag(file, "GOOD");
-    PutWord(file, 0);
-    PutTag(file, "OPTS");
-    PutWord(file, 12);
-    PutWord(file, 26);
-    PutWord(file, 6);
-    PutWord(file, 1);
-    PutTag(file, "DAYS");
-    PutWord(file, 8);
-    PutWord(file, kEarly);
-    PutWord(file, kLate);
-    return file;
+    return FileBytes().Good().Opts(26, 6, 1).Days({kEarly, kLate}).bytes;
 }
 
 Bytes DamagedFile() {
-    Bytes file;
-    PutTag(file, "BAD!");
-    PutWord(file, 7);
-    return file;
+    return FileBytes().Tag("BAD!").Word(7).bytes;
 }
 
 ULONGLONG LastWrite(const std::wstring& path) {
