@@ -31,15 +31,6 @@ constexpr std::array<RECT, CalendarView::kGridCount> kGridRects = {{
 constexpr RECT kPickerRect{280, 64, 630, 104};
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
 
-std::wstring LoadCaption(UINT id) {
-    if (id == 0) {
-        return {};
-    }
-    wchar_t text[256] = L"";
-    ::LoadStringW(AppModule().GetResourceInstance(), id, text, 256);
-    return text;
-}
-
 } // namespace
 
 SYSTEMTIME CalendarView::LocalTime() {
@@ -89,7 +80,8 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0},
     };
     for (const ButtonPlace& place : buttons) {
-        const std::wstring caption = LoadCaption(place.caption);
+        const std::wstring caption =
+            place.caption == 0 ? std::wstring() : LoadResourceString(place.caption);
         place.button->Create(hwnd_, place.rect, caption.c_str(), kChildStyle, 0, place.id);
     }
     picker.Create(hwnd_, kPickerRect, nullptr, kChildStyle, 0, 0);

@@ -1,5 +1,6 @@
 #include "print/PrintCommand.h"
 
+#include "framework/AppModule.h"
 #include "framework/PrintJob.h"
 #include "print/MyPrintJobInfo.h"
 #include "print/PrintChoices.h"

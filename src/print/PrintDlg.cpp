@@ -1,15 +1,8 @@
 #include "print/PrintDlg.h"
 
 #include "cycle/CalendarData.h"
+#include "framework/AppModule.h"
 #include "framework/PrintJob.h"
-
-std::wstring LoadResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW hands out the read-only resource itself.
-    const int length =
-        ::LoadStringW(AppModule().GetResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
 
 namespace {
 
