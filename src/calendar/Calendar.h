@@ -38,7 +38,7 @@ public:
 protected:
     void OnClassified() override;
 
-    // Where the grid's top-left lies in the background, as last painted.
+    // Where the grid's top-left lies in the background.
     int offsetX = 0;
     int offsetY = 0;
 

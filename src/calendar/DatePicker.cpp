@@ -58,10 +58,7 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     const HDC dc = ::BeginPaint(hwnd_, &paint);
     {
         PaintBuffer buffer(dc);
-        RECT place = GetWindowRect();
-        if (::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.left))) {
-            ::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.right));
-        }
+        const RECT place = GetRectIn(view->Handle());
         ::BitBlt(buffer, 0, 0, place.right - place.left, place.bottom - place.top,
                  view->BackgroundDC(), place.left, place.top, SRCCOPY);
 

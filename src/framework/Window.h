@@ -51,6 +51,12 @@ public:
         ::GetWindowRect(hwnd_, &rect);
         return rect;
     }
+    // The window's rectangle in the client coordinates of `other`, as a rule its parent.
+    RECT GetRectIn(HWND other) const {
+        RECT rect = GetWindowRect();
+        ::MapWindowPoints(HWND_DESKTOP, other, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
     BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(hwnd_, nullptr, erase); }
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
         return ::SendMessageW(hwnd_, msg, wParam, lParam);

@@ -72,9 +72,7 @@ void TransparentDlg::PaintBackground(HWND dialog, HDC dc) const {
 
 HBRUSH TransparentDlg::ColorStatic(HDC dc, HWND control) const {
     ::SetBkMode(dc, TRANSPARENT);
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&rect), 2);
+    const RECT rect = CWindow(control).GetRectIn(dialog_);
     ::SetBrushOrgEx(dc, -rect.left, -rect.top, nullptr);
     return backgroundBrush_.Get();
 }
