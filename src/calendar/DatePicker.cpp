@@ -7,10 +7,6 @@ namespace {
 
 constexpr COLORREF kRose = RGB(215, 24, 62);
 
-void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
-}
-
 } // namespace
 
 DatePicker::DatePicker(CalendarView* owner, const CalendarLocale& names)
@@ -68,14 +64,14 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         {
             gdi::SelectGuard font(buffer, yearFont.Get());
             // Starts above the window: the year sits high, clear of the line.
-            DrawString(buffer, yearText,
-                       RECT{clientRect.left, clientRect.top - 6, clientRect.right,
-                            clientRect.bottom - half},
-                       DT_SINGLELINE | DT_CENTER);
+            gdi::DrawString(buffer, yearText,
+                            RECT{clientRect.left, clientRect.top - 6, clientRect.right,
+                                 clientRect.bottom - half},
+                            DT_SINGLELINE | DT_CENTER);
         }
         {
             gdi::SelectGuard font(buffer, rangeFont.Get());
-            DrawString(
+            gdi::DrawString(
                 buffer, rangeText,
                 RECT{clientRect.left, clientRect.top + half, clientRect.right, clientRect.bottom},
                 DT_SINGLELINE | DT_VCENTER | DT_CENTER);

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace gdi {
@@ -148,5 +149,10 @@ private:
 // and weight: how every font of the program is made.
 LOGFONTW DefaultGuiLogFont();
 Font MakeFont(const wchar_t* face, int height, int weight, BYTE quality = 0);
+
+// DrawTextW of a whole string; `rect` is a copy, DrawTextW may write to it.
+inline void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
 
 } // namespace gdi
