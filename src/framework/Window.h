@@ -99,13 +99,8 @@ public:
                                       LRESULT& result) = 0;
     // A window that outlives its object is cut loose from it and destroyed.
     virtual ~CWindowImplRoot();
-    virtual WNDPROC GetWindowProc() { return WindowProc; }
     // Called after WM_NCDESTROY, when the handle is already gone from the object.
     virtual void OnFinalMessage(HWND) {}
-
-    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
-    }
 
 protected:
     // Without a name in `info`, one is made from `classKey`, unique per class.

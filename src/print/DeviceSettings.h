@@ -28,7 +28,6 @@ public:
     // The held DEVMODE, writable in place (the driver's properties dialog
     // writes into it); null when empty.
     DEVMODEW* Get() const { return devMode_; }
-    const std::wstring& PrinterName() const { return printerName_; }
     // Whether these are settings of `printerName` (names compared ignoring case).
     bool BelongsTo(const std::wstring& printerName) const;
 
