@@ -13,12 +13,7 @@ constexpr wchar_t kSupportTarget[] = L"mailto:" LUNABEL_WIDE(LUNABEL_SUPPORT_ADD
 
 } // namespace
 
-CAboutDlg::CAboutDlg(HWND view)
-    : TransparentDlg(view),
-      titleFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY)) {}
-
-CAboutDlg::CAboutDlg(const CWindow* view)
-    : CAboutDlg(view ? view->Handle() : static_cast<HWND>(nullptr)) {}
+CAboutDlg::CAboutDlg(HWND view) : TransparentDlg(view), titleFont(MakeLabelFont()) {}
 
 CAboutDlg::~CAboutDlg() = default;
 

@@ -14,9 +14,8 @@ bool IsChecked(HWND button) {
 
 PrintDlg::PrintDlg(HWND view, const std::wstring& printerName, DeviceSettings& heldSettings,
                    SpoolerCalls spoolerCalls)
-    : TransparentDlg(view),
-      dialogFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY)),
-      chosenPrinter(printerName), settings(heldSettings), spooler(spoolerCalls) {}
+    : TransparentDlg(view), dialogFont(MakeLabelFont()), chosenPrinter(printerName),
+      settings(heldSettings), spooler(spoolerCalls) {}
 
 LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(hwnd_, L"dlg_print");
@@ -32,16 +31,7 @@ LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
         RemoveVisualStyle(radio);
         ::SendMessageW(radio, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont.Get()), TRUE);
     }
-    // A static selects its own font after asking for its colours: the labels
-    // need ours as their own to show it.
-    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = L"";
-        ::GetClassNameW(child, className, 16);
-        if (::lstrcmpiW(className, L"Static") == 0) {
-            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont.Get()), TRUE);
-        }
-    }
+    SetStaticFonts(hwnd_, dialogFont.Get());
 
     if (!ListPrinters()) {
         ::MessageBoxW(hwnd_, LoadResourceString(IDS_NO_PRINTERS).c_str(),
