@@ -33,7 +33,7 @@ void DatePicker::SetHalfYear(int year, bool firstHalf) {
 }
 
 LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
-    clientRect = GetClientRect();
+    const RECT clientRect = GetClientRect();
     gdi::Region corners(::CreateRoundRectRgn(clientRect.left, clientRect.top, clientRect.right,
                                              clientRect.bottom, 5, 5));
     // The window owns the region from here on.
@@ -41,11 +41,6 @@ LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
         corners.Release();
     }
     handled = FALSE;
-    return 0;
-}
-
-LRESULT DatePicker::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    clientRect = RECT{0, 0, LOWORD(lParam), HIWORD(lParam)};
     return 0;
 }
 
@@ -60,6 +55,7 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
 
         ::SetTextColor(buffer, kRose);
         ::SetBkMode(buffer, TRANSPARENT);
+        const RECT clientRect = GetClientRect();
         const int half = (clientRect.bottom - clientRect.top) / 2;
         {
             gdi::SelectGuard font(buffer, yearFont.Get());
