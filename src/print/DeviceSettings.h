@@ -41,7 +41,10 @@ private:
 
 // Makes `settings` fit the open printer `printerName`: its own defaults when
 // they are empty or came from another printer, else they are kept as they are.
-void PrepareSettingsFor(DeviceSettings& settings, HANDLE printer, const std::wstring& printerName);
+// Answers the settings, or null when they still belong to another printer
+// (its defaults could not be read): never hand a driver those of another.
+DEVMODEW* PrepareSettingsFor(DeviceSettings& settings, HANDLE printer,
+                             const std::wstring& printerName);
 
 // Printer names compare as the spooler does: ignoring case.
 bool SamePrinterName(const std::wstring& a, const std::wstring& b);

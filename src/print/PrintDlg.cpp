@@ -163,13 +163,12 @@ LRESULT PrintDlg::OnProperties(WORD, WORD, HWND, BOOL&) {
     if (!printer) {
         return 0;
     }
-    PrepareSettingsFor(settings, printer.Get(), name);
-    // Never hand a driver the settings of another.
-    if (settings.BelongsTo(name)) {
-        ::DocumentPropertiesW(hwnd_, printer.Get(), const_cast<wchar_t*>(name.c_str()),
-                              settings.Get(), settings.Get(),
-                              DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+    DEVMODEW* devMode = PrepareSettingsFor(settings, printer.Get(), name);
+    if (!devMode) {
+        return 0;
     }
+    ::DocumentPropertiesW(hwnd_, printer.Get(), const_cast<wchar_t*>(name.c_str()), devMode,
+                          devMode, DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
     return 0;
 }
 
