@@ -9,7 +9,7 @@
 namespace {
 
 constexpr wchar_t kWebTarget[] = LUNABEL_WIDE(LUNABEL_WEB_URL);
-constexpr wchar_t kSupportTarget[] = L"mailto:" LUNABEL_WIDE(LUNABEL_SUPPORT_ADDRESS);
+constexpr wchar_t kSupportTarget[] = LUNABEL_WIDE(LUNABEL_SUPPORT_URL);
 
 } // namespace
 
