@@ -148,15 +148,6 @@ public:                                                                         
         (void)bHandled;
 
 // LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
-#define MESSAGE_HANDLER(msg, func)                                                                 \
-    if (uMsg == (msg)) {                                                                           \
-        bHandled = TRUE;                                                                           \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                            \
-        if (bHandled) {                                                                            \
-            return TRUE;                                                                           \
-        }                                                                                          \
-    }
-
 #define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                             \
     if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                                 \
         bHandled = TRUE;                                                                           \
@@ -166,16 +157,9 @@ public:                                                                         
         }                                                                                          \
     }
 
-// LRESULT func(WORD notifyCode, WORD id, HWND control, BOOL& handled)
-#define COMMAND_ID_HANDLER(id, func)                                                               \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                            \
-        bHandled = TRUE;                                                                           \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);  \
-        if (bHandled) {                                                                            \
-            return TRUE;                                                                           \
-        }                                                                                          \
-    }
+#define MESSAGE_HANDLER(msg, func) MESSAGE_RANGE_HANDLER(msg, msg, func)
 
+// LRESULT func(WORD notifyCode, WORD id, HWND control, BOOL& handled)
 #define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                               \
     if (uMsg == WM_COMMAND && LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast)) {         \
         bHandled = TRUE;                                                                           \
@@ -184,6 +168,8 @@ public:                                                                         
             return TRUE;                                                                           \
         }                                                                                          \
     }
+
+#define COMMAND_ID_HANDLER(id, func) COMMAND_RANGE_HANDLER(id, id, func)
 
 #define CHAIN_MSG_MAP(theBase)                                                                     \
     if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) {                      \
