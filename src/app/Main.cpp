@@ -41,8 +41,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 0;
     }
     ::CoInitialize(nullptr);
-    ::DefWindowProcW(nullptr, 0, 0, 0);
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES | ICC_COOL_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     AppModule().Init(instance);
 

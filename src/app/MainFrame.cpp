@@ -3,14 +3,10 @@
 #include "cycle/PersistentCalendarData.h"
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
-    if (accelerators && ::TranslateAcceleratorW(hwnd_, accelerators, msg)) {
-        return TRUE;
-    }
-    return view.PreTranslateMessage(msg);
+    return accelerators && ::TranslateAcceleratorW(hwnd_, accelerators, msg) ? TRUE : FALSE;
 }
 
 LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-    ::SetMenu(hwnd_, nullptr);
     clientWindow =
         view.Create(hwnd_, rcDefault, nullptr,
                     WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN, WS_EX_STATICEDGE);

@@ -1,6 +1,7 @@
 #include "calendar/Calendar.h"
 
 #include "cycle/CalendarData.h"
+#include "skin/CxImage.h"
 
 #include <algorithm>
 #include <cwchar>
@@ -18,22 +19,23 @@ constexpr COLORREF kDayColour = RGB(0, 0, 0);
 // such as Wine's Symbol, only know 0xA9.
 constexpr wchar_t kSymbolHeart = 0xA9;
 
-RECT ToRect(const Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
 RECT Inner(const Rect& r) {
     return RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
 }
 
-void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+// Decoded once for every grid on screen; printing draws a glyph instead.
+// Without the picture fertile days are drawn without a heart.
+const CxImage& HeartImage() {
+    static const CxImage heart = [] {
+        CxImage image;
+        image.LoadFromResource(L"heart_small");
+        return image;
+    }();
+    return heart;
 }
 
-gdi::Font MakeGridFont(LOGFONTW logFont, int height, int weight) {
-    logFont.lfHeight = height;
-    logFont.lfWeight = weight;
-    return gdi::Font(::CreateFontIndirectW(&logFont));
+gdi::Font MakeGridFont(int height, int weight) {
+    return gdi::MakeFont(L"Comic Sans MS", height, weight, ANTIALIASED_QUALITY);
 }
 
 } // namespace
@@ -43,35 +45,31 @@ Calendar::Calendar(const HDC* background, const CalendarLocale& locale)
       markedFill(::CreateSolidBrush(RGB(255, 100, 100))),
       markedFrame(::CreateSolidBrush(RGB(160, 0, 0))),
       periodFill(::CreateSolidBrush(RGB(100, 200, 255))),
-      periodFrame(::CreateSolidBrush(RGB(0, 50, 160))), backgroundDC(background) {
-    // Without the picture fertile days are drawn without a heart.
-    heartImage.LoadFromResource(L"heart_small");
-}
+      periodFrame(::CreateSolidBrush(RGB(0, 50, 160))), backgroundDC(background) {}
 
 void Calendar::Layout(int newWidth, int newHeight) {
-    width = std::max(newWidth, 0);
-    height = std::max(newHeight, 0);
-    layout = ComputeGridLayout(width, height);
+    layout = ComputeGridLayout(std::max(newWidth, 0), std::max(newHeight, 0));
     layout.ApplyTo(*this);
 
-    LOGFONTW logFont = gdi::DefaultGuiLogFont();
-    wcsncpy_s(logFont.lfFaceName, LF_FACESIZE, L"Comic Sans MS", _TRUNCATE);
-    logFont.lfQuality = ANTIALIASED_QUALITY;
-    titleFont = MakeGridFont(logFont, layout.titleFontHeight, FW_NORMAL);
-    dayNameFont = MakeGridFont(logFont, layout.dayNameFontHeight, FW_BOLD);
-    dayFont = MakeGridFont(logFont, layout.dayFontHeight, FW_NORMAL);
+    titleFont = MakeGridFont(layout.titleFontHeight, FW_NORMAL);
+    dayNameFont = MakeGridFont(layout.dayNameFontHeight, FW_BOLD);
+    dayFont = MakeGridFont(layout.dayFontHeight, FW_NORMAL);
     if (IsPrintMode()) {
         // The charset too: with the GUI font's own, the font mapper may prefer
         // a text face to the one holding the heart.
+        LOGFONTW logFont = gdi::DefaultGuiLogFont();
         wcsncpy_s(logFont.lfFaceName, LF_FACESIZE, L"Symbol", _TRUNCATE);
+        logFont.lfHeight = layout.heartFontHeight;
+        logFont.lfWeight = FW_BOLD;
+        logFont.lfQuality = ANTIALIASED_QUALITY;
         logFont.lfCharSet = SYMBOL_CHARSET;
-        heartFont = MakeGridFont(logFont, layout.heartFontHeight, FW_BOLD);
+        heartFont = gdi::Font(::CreateFontIndirectW(&logFont));
     }
 
     // Printing draws straight onto the page and needs no surface.
     surface.Reset();
-    if (!IsPrintMode() && width > 0 && height > 0) {
-        surface = gdi::Surface(width, height);
+    if (!IsPrintMode() && layout.width > 0 && layout.height > 0) {
+        surface = gdi::Surface(layout.width, layout.height);
     }
 }
 
@@ -84,9 +82,9 @@ void Calendar::OnClassified() {
 void Calendar::FillBackground(HDC dc) const {
     if (*backgroundDC) {
         // Makes the grid look transparent over the view's picture.
-        ::BitBlt(dc, 0, 0, width, height, *backgroundDC, offsetX, offsetY, SRCCOPY);
+        ::BitBlt(dc, 0, 0, layout.width, layout.height, *backgroundDC, offsetX, offsetY, SRCCOPY);
     } else {
-        const RECT all{0, 0, width, height};
+        const RECT all{0, 0, layout.width, layout.height};
         ::FillRect(dc, &all, ::GetSysColorBrush(COLOR_WINDOW));
     }
 }
@@ -111,13 +109,13 @@ void Calendar::Render(HDC target, int x, int y) {
 
     ::SetTextColor(dc, kTitleColour);
     ::SelectObject(dc, titleFont.Get());
-    DrawString(dc, monthName, ToRect(layout.titleRect), DT_SINGLELINE | DT_CENTER);
+    gdi::DrawString(dc, monthName, ToRect(layout.titleRect), DT_SINGLELINE | DT_CENTER);
 
     ::SetTextColor(dc, IsPrintMode() ? kPrintDayNameColour : kScreenDayNameColour);
     ::SelectObject(dc, dayNameFont.Get());
     for (int i = 0; i < kGridColumns; ++i) {
-        DrawString(dc, dayNames[i], ToRect(layout.headerCells[i]),
-                   DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+        gdi::DrawString(dc, dayNames[i], ToRect(layout.headerCells[i]),
+                        DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }
 
     ::SetTextColor(dc, kDayColour);
@@ -153,19 +151,19 @@ void Calendar::DrawCell(HDC dc, const DayCell& cell, bool showFertility) const {
             ::SetTextColor(dc, kDayColour);
             ::SelectObject(dc, dayFont.Get());
         } else {
-            heartImage.DrawBlended(dc, r.right - heartImage.Width() - 2,
-                                   r.bottom - heartImage.Height() - 2);
+            const CxImage& heart = HeartImage();
+            heart.DrawBlended(dc, r.right - heart.Width() - 2, r.bottom - heart.Height() - 2);
         }
     }
 
-    DrawString(dc, cell.text, ToRect(cell.rect), DT_SINGLELINE | DT_VCENTER | DT_CENTER);
+    gdi::DrawString(dc, cell.text, ToRect(cell.rect), DT_SINGLELINE | DT_VCENTER | DT_CENTER);
 }
 
 void Calendar::Present(HDC target, int x, int y, int hoverDay) const {
     if (!target || !surface) {
         return;
     }
-    ::BitBlt(target, x, y, width, height, surface.Get(), 0, 0, SRCCOPY);
+    ::BitBlt(target, x, y, layout.width, layout.height, surface.Get(), 0, 0, SRCCOPY);
     if (hoverDay == 0) {
         return;
     }

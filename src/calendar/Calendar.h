@@ -8,9 +8,13 @@
 #include "cycle/MonthModel.h"
 #include "cycle/WinCalendarLocale.h"
 #include "framework/Gdi.h"
-#include "skin/CxImage.h"
 
 #include <windows.h>
+
+// A rectangle of the month model as GDI takes it.
+inline RECT ToRect(const Rect& r) {
+    return RECT{r.left, r.top, r.right, r.bottom};
+}
 
 class Calendar : public MonthModel {
 public:
@@ -30,15 +34,15 @@ public:
     // Copies the surface to (x, y) of `target` and frames the hovered day (0 = none).
     void Present(HDC target, int x, int y, int hoverDay) const;
 
-    int Width() const { return width; }
-    int Height() const { return height; }
+    int Width() const { return layout.width; }
+    int Height() const { return layout.height; }
     // The finished picture (screen mode, after Layout); null otherwise.
     HDC SurfaceDC() const { return surface.Get(); }
 
 protected:
     void OnClassified() override;
 
-    // Where the grid's top-left lies in the background, as last painted.
+    // Where the grid's top-left lies in the background.
     int offsetX = 0;
     int offsetY = 0;
 
@@ -46,7 +50,6 @@ private:
     void FillBackground(HDC dc) const;
     void DrawCell(HDC dc, const DayCell& cell, bool showFertility) const;
 
-    CxImage heartImage;
     gdi::Font heartFont;
     GridLayout layout;
     gdi::Font dayNameFont;
@@ -57,7 +60,5 @@ private:
     gdi::Brush periodFill;
     gdi::Brush periodFrame;
     const HDC* backgroundDC;
-    int width = 0;
-    int height = 0;
     gdi::Surface surface;
 };

@@ -1,7 +1,6 @@
 #include "calendar/CalendarView.h"
 
 #include "calendar/Commands.h"
-#include "calendar/HalfYear.h"
 #include "cycle/CalendarData.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HelpDlg.h"
@@ -9,6 +8,7 @@
 #include "framework/AppModule.h"
 #include "print/PrintCommand.h"
 #include "resource.h"
+#include "skin/CxImage.h"
 
 namespace {
 
@@ -31,15 +31,6 @@ constexpr std::array<RECT, CalendarView::kGridCount> kGridRects = {{
 constexpr RECT kPickerRect{280, 64, 630, 104};
 constexpr DWORD kChildStyle = WS_CHILD | WS_VISIBLE;
 
-std::wstring LoadCaption(UINT id) {
-    if (id == 0) {
-        return {};
-    }
-    wchar_t text[256] = L"";
-    ::LoadStringW(AppModule().GetResourceInstance(), id, text, 256);
-    return text;
-}
-
 } // namespace
 
 SYSTEMTIME CalendarView::LocalTime() {
@@ -53,8 +44,9 @@ CalendarView::CalendarView(Clock today)
       printButton(this, L"btn_print"), exitButton(this, L"btn_exit"), helpButton(this, L"btn_help"),
       aboutButton(this, L"btn_about"), prevButton(this, L"btn_left"),
       nextButton(this, L"btn_right") {
-    backgroundImage.LoadFromResource(L"APP-BG");
-    backgroundSurface = gdi::Surface(backgroundImage.MakeDeviceBitmap(nullptr));
+    CxImage background;
+    background.LoadFromResource(L"APP-BG");
+    backgroundSurface = gdi::Surface(background.MakeDeviceBitmap(nullptr));
     backgroundDC = backgroundSurface.Get();
 }
 
@@ -74,10 +66,6 @@ SIZE CalendarView::GetSize() const {
     return SIZE{bitmap.bmWidth, bitmap.bmHeight};
 }
 
-BOOL CalendarView::PreTranslateMessage(MSG*) {
-    return FALSE;
-}
-
 LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     const ButtonPlace buttons[] = {
         {&settingsButton, {355, 0, 405, 57}, CMD_SETTINGS, IDS_SETTINGS},
@@ -89,7 +77,8 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0},
     };
     for (const ButtonPlace& place : buttons) {
-        const std::wstring caption = LoadCaption(place.caption);
+        const std::wstring caption =
+            place.caption == 0 ? std::wstring() : LoadResourceString(place.caption);
         place.button->Create(hwnd_, place.rect, caption.c_str(), kChildStyle, 0, place.id);
     }
     picker.Create(hwnd_, kPickerRect, nullptr, kChildStyle, 0, 0);
@@ -99,10 +88,7 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     }
 
     const SYSTEMTIME now = clock();
-    const HalfYear today = HalfYearOf(now.wYear, now.wMonth);
-    year = today.year;
-    firstHalf = today.firstHalf;
-    ShowHalfYear(year, firstHalf);
+    ShowHalfYear(HalfYearOf(now.wYear, now.wMonth));
     return 0;
 }
 
@@ -172,79 +158,70 @@ private:
 
 } // namespace
 
-void CalendarView::OpenSettings() {
+template <typename OpenDialog> void CalendarView::RunAlone(OpenDialog openDialog) {
     if (dialogOpen) {
         return;
     }
     DialogScope scope(dialogOpen);
-    SettingsDlg dialog(hwnd_);
-    if (dialog.DoModal(hwnd_) == IDOK) {
-        ReclassifyGrids();
-    }
+    openDialog();
+}
+
+void CalendarView::OpenSettings() {
+    RunAlone([this] {
+        SettingsDlg dialog(hwnd_);
+        if (dialog.DoModal(hwnd_) == IDOK) {
+            ReclassifyGrids();
+        }
+    });
 }
 
 void CalendarView::OpenPrint() {
-    if (dialogOpen) {
-        return;
-    }
-    DialogScope scope(dialogOpen);
-    RunPrintCommand(hwnd_, printerName, printerSettings);
+    RunAlone([this] { RunPrintCommand(hwnd_, printerName, printerSettings); });
 }
 
 void CalendarView::OpenHelp() {
-    if (dialogOpen) {
-        return;
-    }
-    DialogScope scope(dialogOpen);
-    HelpDlg dialog(hwnd_);
-    dialog.DoModal(hwnd_);
+    RunAlone([this] {
+        HelpDlg dialog(hwnd_);
+        dialog.DoModal(hwnd_);
+    });
 }
 
 void CalendarView::OpenAbout() {
-    if (dialogOpen) {
-        return;
-    }
-    DialogScope scope(dialogOpen);
-    CAboutDlg dialog(hwnd_);
-    dialog.DoModal(hwnd_);
+    RunAlone([this] {
+        CAboutDlg dialog(hwnd_);
+        dialog.DoModal(hwnd_);
+    });
 }
 
+// The grids exist from OnCreate on, and nothing below runs before it.
 void CalendarView::ReclassifyGrids() {
     for (const auto& grid : grids) {
-        if (grid) {
-            grid->Classify();
-        }
+        grid->Classify();
     }
     InvalidateGrids();
 }
 
 void CalendarView::Step(bool forward) {
-    const HalfYear shown{year, firstHalf};
     const std::optional<HalfYear> next = forward ? NextHalfYear(shown) : PreviousHalfYear(shown);
     if (!next) {
         return;
     }
-    year = next->year;
-    firstHalf = next->firstHalf;
-    ShowHalfYear(year, firstHalf);
+    ShowHalfYear(*next);
 }
 
-void CalendarView::ShowHalfYear(int shownYear, bool shownFirstHalf) {
-    picker.SetHalfYear(shownYear, shownFirstHalf);
+void CalendarView::ShowHalfYear(HalfYear half) {
+    shown = half;
+    picker.SetHalfYear(half.year, half.firstHalf);
     picker.Invalidate();
-    const int firstMonth = shownFirstHalf ? 1 : 7;
+    const int firstMonth = half.firstHalf ? 1 : 7;
     for (std::size_t i = 0; i < grids.size(); ++i) {
-        if (grids[i]) {
-            grids[i]->SetMonth(shownYear, firstMonth + static_cast<int>(i));
-        }
+        grids[i]->SetMonth(half.year, firstMonth + static_cast<int>(i));
     }
     InvalidateGrids();
 }
 
 void CalendarView::InvalidateGrids() {
     for (const auto& grid : grids) {
-        if (grid) {
-            grid->Invalidate();
-        }
+        grid->Invalidate();
     }
 }

@@ -13,10 +13,10 @@
 
 #include "calendar/CalendarWindow.h"
 #include "calendar/DatePicker.h"
+#include "calendar/HalfYear.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
 #include "print/DeviceSettings.h"
-#include "skin/CxImage.h"
 #include "skin/IconButton.h"
 
 class CalendarView : public CWindowImpl<CalendarView> {
@@ -41,14 +41,10 @@ public:
     // The background picture's size in pixels; the frame fits its client area to it.
     SIZE GetSize() const;
 
-    // The frame's message filter asks the view too; the view takes nothing.
-    BOOL PreTranslateMessage(MSG* msg);
-
     HDC BackgroundDC() const { return backgroundDC; }
-    const CxImage& BackgroundImage() const { return backgroundImage; }
 
-    int Year() const { return year; }
-    bool FirstHalf() const { return firstHalf; }
+    int Year() const { return shown.year; }
+    bool FirstHalf() const { return shown.firstHalf; }
     // Null before the window exists.
     CalendarWindow* Grid(int index) const { return grids[static_cast<std::size_t>(index)].get(); }
     const DatePicker& Picker() const { return picker; }
@@ -64,16 +60,17 @@ private:
     void OpenPrint();
     void OpenHelp();
     void OpenAbout();
+    // Runs `openDialog` unless another dialog is open already.
+    template <typename OpenDialog> void RunAlone(OpenDialog openDialog);
     void ReclassifyGrids();
 
     void Step(bool forward);
-    void ShowHalfYear(int shownYear, bool shownFirstHalf);
+    void ShowHalfYear(HalfYear half);
     void InvalidateGrids();
 
     Clock clock;
     std::array<std::unique_ptr<CalendarWindow>, kGridCount> grids;
-    int year = 0;
-    bool firstHalf = true;
+    HalfYear shown;
     DatePicker picker;
     IconButton settingsButton;
     IconButton printButton;
@@ -86,8 +83,6 @@ private:
     gdi::Surface backgroundSurface;
     // That DC. The grids keep a pointer to this field, so it stays put.
     HDC backgroundDC = nullptr;
-    // Decoded once and kept: the image buttons cut their backgrounds from it.
-    CxImage backgroundImage;
     // The printer chosen at the last print and its settings, for this run only.
     std::wstring printerName;
     DeviceSettings printerSettings;

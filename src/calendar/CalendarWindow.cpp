@@ -15,11 +15,34 @@ CalendarWindow::~CalendarWindow() {
     }
 }
 
+bool CalendarWindow::FollowPlaceInParent() {
+    const HWND parent = GetParent();
+    if (!parent) {
+        return false;
+    }
+    const RECT place = GetRectIn(parent);
+    if (place.left == offsetX && place.top == offsetY) {
+        return false;
+    }
+    offsetX = place.left;
+    offsetY = place.top;
+    return true;
+}
+
 LRESULT CalendarWindow::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
     Layout(LOWORD(lParam), HIWORD(lParam));
-    // A new surface is blank; without this a resize would show garbage
-    // until the next reclassification.
+    // The window is already in place. A new surface is blank; without this a
+    // resize would show garbage until the next reclassification.
+    FollowPlaceInParent();
     Render(nullptr, 0, 0);
+    return 0;
+}
+
+// The background under the grid follows the window's place in its parent.
+LRESULT CalendarWindow::OnMove(UINT, WPARAM, LPARAM, BOOL&) {
+    if (FollowPlaceInParent()) {
+        Render(nullptr, 0, 0);
+    }
     return 0;
 }
 
@@ -28,16 +51,6 @@ LRESULT CalendarWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     HDC dc = ::BeginPaint(hwnd_, &paint);
     {
         PaintBuffer buffer(dc);
-        // The background under the grid follows the window's place in its parent.
-        RECT frame = GetWindowRect();
-        POINT topLeft{frame.left, frame.top};
-        if (HWND parent = GetParent(); parent && ::ScreenToClient(parent, &topLeft)) {
-            if (topLeft.x != offsetX || topLeft.y != offsetY) {
-                offsetX = topLeft.x;
-                offsetY = topLeft.y;
-                Render(nullptr, 0, 0);
-            }
-        }
         Present(buffer, 0, 0, hoverDay);
     }
     ::EndPaint(hwnd_, &paint);

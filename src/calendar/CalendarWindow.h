@@ -23,6 +23,7 @@ public:
 
     BEGIN_MSG_MAP(CalendarWindow)
         MESSAGE_HANDLER(WM_SIZE, OnSize)
+        MESSAGE_HANDLER(WM_MOVE, OnMove)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
@@ -35,6 +36,7 @@ public:
 
 private:
     LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnMove(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 1; }
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM lParam, BOOL&);
@@ -42,6 +44,8 @@ private:
     LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
 
+    // Takes the window's place in its parent as the background offset; true when it moved.
+    bool FollowPlaceInParent();
     // The day under a client point; 0 for none.
     int DayAt(LPARAM point) const;
     void SetHoverDay(int day);

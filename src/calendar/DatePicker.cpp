@@ -7,10 +7,6 @@ namespace {
 
 constexpr COLORREF kRose = RGB(215, 24, 62);
 
-void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
-    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
-}
-
 } // namespace
 
 DatePicker::DatePicker(CalendarView* owner, const CalendarLocale& names)
@@ -37,7 +33,7 @@ void DatePicker::SetHalfYear(int year, bool firstHalf) {
 }
 
 LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
-    clientRect = GetClientRect();
+    const RECT clientRect = GetClientRect();
     gdi::Region corners(::CreateRoundRectRgn(clientRect.left, clientRect.top, clientRect.right,
                                              clientRect.bottom, 5, 5));
     // The window owns the region from here on.
@@ -48,37 +44,30 @@ LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 0;
 }
 
-LRESULT DatePicker::OnSize(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    clientRect = RECT{0, 0, LOWORD(lParam), HIWORD(lParam)};
-    return 0;
-}
-
 LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     PAINTSTRUCT paint{};
     const HDC dc = ::BeginPaint(hwnd_, &paint);
     {
         PaintBuffer buffer(dc);
-        RECT place = GetWindowRect();
-        if (::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.left))) {
-            ::ScreenToClient(view->Handle(), reinterpret_cast<POINT*>(&place.right));
-        }
+        const RECT place = GetRectIn(view->Handle());
         ::BitBlt(buffer, 0, 0, place.right - place.left, place.bottom - place.top,
                  view->BackgroundDC(), place.left, place.top, SRCCOPY);
 
         ::SetTextColor(buffer, kRose);
         ::SetBkMode(buffer, TRANSPARENT);
+        const RECT clientRect = GetClientRect();
         const int half = (clientRect.bottom - clientRect.top) / 2;
         {
             gdi::SelectGuard font(buffer, yearFont.Get());
             // Starts above the window: the year sits high, clear of the line.
-            DrawString(buffer, yearText,
-                       RECT{clientRect.left, clientRect.top - 6, clientRect.right,
-                            clientRect.bottom - half},
-                       DT_SINGLELINE | DT_CENTER);
+            gdi::DrawString(buffer, yearText,
+                            RECT{clientRect.left, clientRect.top - 6, clientRect.right,
+                                 clientRect.bottom - half},
+                            DT_SINGLELINE | DT_CENTER);
         }
         {
             gdi::SelectGuard font(buffer, rangeFont.Get());
-            DrawString(
+            gdi::DrawString(
                 buffer, rangeText,
                 RECT{clientRect.left, clientRect.top + half, clientRect.right, clientRect.bottom},
                 DT_SINGLELINE | DT_VCENTER | DT_CENTER);

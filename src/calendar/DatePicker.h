@@ -21,7 +21,6 @@ public:
 
     BEGIN_MSG_MAP(DatePicker)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
-        MESSAGE_HANDLER(WM_SIZE, OnSize)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
     END_MSG_MAP()
@@ -34,7 +33,6 @@ public:
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
-    LRESULT OnSize(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
 
@@ -44,7 +42,6 @@ private:
     const CalendarLocale& locale;
     std::wstring yearText;
     std::wstring rangeText;
-    RECT clientRect{};
     gdi::Pen linePen;
     gdi::Font yearFont;
     gdi::Font rangeFont;

@@ -53,11 +53,7 @@ void MonthModel::Classify() {
     // Outside these years the day arithmetic is undefined: such a month shows
     // its days without flags.
     if (year >= kFirstSupportedYear && year <= kLastSupportedYear && month >= 1 && month <= 12) {
-        try {
-            ClassifyDays();
-        } catch (const DateError&) {
-            ClearFlags();
-        }
+        ClassifyDays();
     }
     OnClassified();
 }

@@ -12,10 +12,10 @@ PersistentCalendarData::PersistentCalendarData(std::wstring path) : store_(std::
 }
 
 PersistentCalendarData::~PersistentCalendarData() {
-    if (!attempted_ || data_.Revision() != attemptedRevision_) {
+    if (attemptedRevision_ != data_.Revision()) {
         // Runs during process exit: nothing may escape.
         try {
-            Save();
+            SaveNow();
         } catch (...) {
         }
     }
@@ -25,11 +25,6 @@ PersistentCalendarData::~PersistentCalendarData() {
 }
 
 bool PersistentCalendarData::SaveNow() {
-    return Save();
-}
-
-bool PersistentCalendarData::Save() {
-    attempted_ = true;
     attemptedRevision_ = data_.Revision();
     ++saveCount_;
     const bool saved = store_.Save(data_);

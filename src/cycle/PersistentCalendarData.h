@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "cycle/CalendarData.h"
@@ -41,12 +42,10 @@ public:
     static void SetSaveObserver(SaveObserver observer) { observer_ = observer; }
 
 private:
-    bool Save();
-
     CalendarData data_;
     DataStore store_;
-    bool attempted_ = false;
-    std::uint64_t attemptedRevision_ = 0;
+    // The data's revision at the last save attempt; none before the first.
+    std::optional<std::uint64_t> attemptedRevision_;
 
     static inline PersistentCalendarData* current_ = nullptr;
     static inline unsigned saveCount_ = 0;

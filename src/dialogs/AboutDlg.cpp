@@ -9,16 +9,11 @@
 namespace {
 
 constexpr wchar_t kWebTarget[] = LUNABEL_WIDE(LUNABEL_WEB_URL);
-constexpr wchar_t kSupportTarget[] = L"mailto:" LUNABEL_WIDE(LUNABEL_SUPPORT_ADDRESS);
+constexpr wchar_t kSupportTarget[] = LUNABEL_WIDE(LUNABEL_SUPPORT_URL);
 
 } // namespace
 
-CAboutDlg::CAboutDlg(HWND view)
-    : TransparentDlg(view),
-      titleFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY)) {}
-
-CAboutDlg::CAboutDlg(const CWindow* view)
-    : CAboutDlg(view ? view->Handle() : static_cast<HWND>(nullptr)) {}
+CAboutDlg::CAboutDlg(HWND view) : TransparentDlg(view), titleFont(MakeLabelFont()) {}
 
 CAboutDlg::~CAboutDlg() = default;
 

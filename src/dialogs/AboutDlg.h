@@ -2,7 +2,7 @@
 // Modal, changes nothing.
 //
 //   CAboutDlg about(view);
-//   about.DoModal(view->Handle());
+//   about.DoModal(view);
 #pragma once
 
 #include "framework/Dialog.h"
@@ -19,7 +19,6 @@ public:
     enum { IDD = IDD_ABOUT };
 
     explicit CAboutDlg(HWND view);
-    explicit CAboutDlg(const CWindow* view);
     ~CAboutDlg() override;
 
     BEGIN_MSG_MAP(CAboutDlg)

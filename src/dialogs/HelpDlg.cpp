@@ -20,8 +20,6 @@ constexpr Page kPages[] = {
 
 HelpDlg::HelpDlg(HWND view) : TransparentDlg(view) {}
 
-HelpDlg::HelpDlg(const CWindow* view) : TransparentDlg(view) {}
-
 HelpDlg::~HelpDlg() = default;
 
 LRESULT HelpDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {

@@ -18,7 +18,6 @@ public:
     enum { IDD = IDD_HELP };
 
     explicit HelpDlg(HWND view);
-    explicit HelpDlg(const CWindow* view);
     ~HelpDlg() override;
 
     const SlideShow& Slides() const { return slideShow; }

@@ -2,7 +2,6 @@
 
 #include "cycle/CalendarData.h"
 
-#include <iterator>
 #include <string>
 
 namespace {
@@ -20,35 +19,21 @@ int EntryFor(int value, int first, int last, int fallback) {
     return index > static_cast<unsigned>(last - first) ? fallback - first : static_cast<int>(index);
 }
 
-BOOL CALLBACK SetLabelFont(HWND child, LPARAM font) {
-    wchar_t className[16] = {};
-    ::GetClassNameW(child, className, static_cast<int>(std::size(className)));
-    if (::lstrcmpiW(className, L"Static") == 0) {
-        ::SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
-    }
-    return TRUE;
-}
-
 } // namespace
 
-SettingsDlg::SettingsDlg(HWND view)
-    : TransparentDlg(view),
-      labelFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY)) {}
-
-SettingsDlg::SettingsDlg(const CWindow* view)
-    : SettingsDlg(view ? view->Handle() : static_cast<HWND>(nullptr)) {}
+SettingsDlg::SettingsDlg(HWND view) : TransparentDlg(view), labelFont(MakeLabelFont()) {}
 
 SettingsDlg::~SettingsDlg() = default;
 
 LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(Handle(), L"dlg_settings");
-    cycleCombo = GetDlgItem(IDC_CYCLE_LENGTH);
-    periodCombo = GetDlgItem(IDC_PERIOD_LENGTH);
-    fertilityCheck = GetDlgItem(IDC_SHOW_FERTILITY);
+    const HWND cycleCombo = GetDlgItem(IDC_CYCLE_LENGTH);
+    const HWND periodCombo = GetDlgItem(IDC_PERIOD_LENGTH);
+    const HWND fertilityCheck = GetDlgItem(IDC_SHOW_FERTILITY);
     ::SendMessageW(fertilityCheck, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.Get()), TRUE);
     // The labels get the font from WM_CTLCOLORSTATIC too, but a static control
     // that selects its own font after asking for colours would undo that.
-    ::EnumChildWindows(Handle(), SetLabelFont, reinterpret_cast<LPARAM>(labelFont.Get()));
+    SetStaticFonts(Handle(), labelFont.Get());
     RemoveVisualStyle(fertilityCheck);
 
     const CalendarData& data = CalendarData::Instance();
@@ -69,18 +54,19 @@ LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT SettingsDlg::OnOk(WORD, WORD, HWND, BOOL&) {
     CalendarData& data = CalendarData::Instance();
-    data.SetCycleLength(static_cast<int>(::SendMessageW(cycleCombo, CB_GETCURSEL, 0, 0)) +
-                        kFirstCycleLength);
-    data.SetPeriodLength(static_cast<int>(::SendMessageW(periodCombo, CB_GETCURSEL, 0, 0)) +
-                         kFirstPeriodLength);
-    data.SetShowFertility((::SendMessageW(fertilityCheck, BM_GETCHECK, 0, 0) & 1) == 1);
-    ForgetControls();
+    data.SetCycleLength(
+        static_cast<int>(::SendDlgItemMessageW(hwnd_, IDC_CYCLE_LENGTH, CB_GETCURSEL, 0, 0)) +
+        kFirstCycleLength);
+    data.SetPeriodLength(
+        static_cast<int>(::SendDlgItemMessageW(hwnd_, IDC_PERIOD_LENGTH, CB_GETCURSEL, 0, 0)) +
+        kFirstPeriodLength);
+    data.SetShowFertility(
+        (::SendDlgItemMessageW(hwnd_, IDC_SHOW_FERTILITY, BM_GETCHECK, 0, 0) & 1) == 1);
     EndDialog(IDOK);
     return 0;
 }
 
 LRESULT SettingsDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
-    ForgetControls();
     EndDialog(IDCANCEL);
     return 0;
 }
@@ -90,10 +76,4 @@ LRESULT SettingsDlg::OnLabelColor(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& 
     ::SelectObject(dc, labelFont.Get());
     ::SetTextColor(dc, RGB(0, 0, 0));
     return OnCtlColorStatic(msg, wParam, lParam, handled);
-}
-
-void SettingsDlg::ForgetControls() {
-    cycleCombo = nullptr;
-    periodCombo = nullptr;
-    fertilityCheck = nullptr;
 }

@@ -27,7 +27,6 @@ public:
     static constexpr int kFallbackPeriodLength = 5;
 
     explicit SettingsDlg(HWND view);
-    explicit SettingsDlg(const CWindow* view);
     ~SettingsDlg() override;
 
     BEGIN_MSG_MAP(SettingsDlg)
@@ -43,10 +42,6 @@ private:
     LRESULT OnOk(WORD, WORD, HWND, BOOL&);
     LRESULT OnCancel(WORD, WORD, HWND, BOOL&);
     LRESULT OnLabelColor(UINT, WPARAM, LPARAM, BOOL&);
-    void ForgetControls();
 
     gdi::Font labelFont;
-    HWND cycleCombo = nullptr;
-    HWND periodCombo = nullptr;
-    HWND fertilityCheck = nullptr;
 };

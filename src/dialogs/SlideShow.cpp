@@ -8,19 +8,6 @@
 #include <cwchar>
 #include <utility>
 
-namespace {
-
-std::wstring LoadText(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW hands out the read-only resource itself.
-    const int length =
-        ::LoadStringW(AppModule().GetResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length))
-                              : std::wstring();
-}
-
-} // namespace
-
 SlideShow::SlideShow()
     : captionFont(gdi::MakeFont(L"Arial", -11, FW_NORMAL, ANTIALIASED_QUALITY)) {}
 
@@ -30,7 +17,7 @@ void SlideShow::AddSlide(UINT captionId, const wchar_t* picture) {
     Slide slide;
     wchar_t number[16];
     std::swprintf(number, std::size(number), L"%d. ", Count() + 1);
-    slide.caption = number + LoadText(captionId);
+    slide.caption = number + LoadResourceString(captionId);
 
     CxImage image;
     image.LoadFromResource(picture);

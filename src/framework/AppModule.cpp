@@ -65,3 +65,12 @@ CAppModule& AppModule() {
     static CAppModule module;
     return module;
 }
+
+std::wstring LoadResourceString(UINT id) {
+    const wchar_t* text = nullptr;
+    // With a zero length LoadStringW hands out the read-only resource itself.
+    const int length =
+        ::LoadStringW(AppModule().GetResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
+    return length > 0 && text ? std::wstring(text, static_cast<std::size_t>(length))
+                              : std::wstring();
+}

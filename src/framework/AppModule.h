@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <map>
+#include <string>
 
 class CMessageLoop;
 
@@ -35,3 +36,6 @@ private:
 
 // The process's one module.
 CAppModule& AppModule();
+
+// A string of the program's string table; empty when it is missing.
+std::wstring LoadResourceString(UINT id);

@@ -28,7 +28,6 @@ public:
     virtual BOOL ProcessWindowMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam,
                                       LRESULT& result) = 0;
     virtual ~CDialogImplRoot() = default;
-    virtual DLGPROC GetDialogProc() { return DialogProc; }
     virtual void OnFinalMessage(HWND) {}
 
     BOOL EndDialog(int result) { return ::EndDialog(hwnd_, result); }

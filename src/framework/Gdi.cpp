@@ -23,25 +23,7 @@ void CountDeleted() {
 }
 } // namespace detail
 
-MemoryDC::MemoryDC(HDC compatibleWith) : dc_(::CreateCompatibleDC(compatibleWith)) {
-    detail::CountCreated(dc_ != nullptr);
-}
-
-MemoryDC& MemoryDC::operator=(MemoryDC&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        dc_ = std::exchange(other.dc_, nullptr);
-    }
-    return *this;
-}
-
-void MemoryDC::Reset() {
-    if (dc_) {
-        ::DeleteDC(dc_);
-        detail::CountDeleted();
-        dc_ = nullptr;
-    }
-}
+MemoryDC::MemoryDC(HDC compatibleWith) : Object(::CreateCompatibleDC(compatibleWith)) {}
 
 Surface::Surface(int width, int height) {
     WindowDC screen(nullptr);

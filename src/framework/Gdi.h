@@ -1,11 +1,13 @@
-// Move-only owners of GDI handles. Every font, brush, pen, bitmap, region and
-// memory DC the program creates lives in one of these, so destruction order is
-// declaration order reversed and nothing leaks. GdiObjectCount() counts the
-// handles alive in these owners (Wine answers 0 to GetGuiResources).
+// Move-only owners of GDI handles. Every font, brush, pen, bitmap, region,
+// memory DC and printer DC the program creates lives in one of these, so
+// destruction order is declaration order reversed and nothing leaks.
+// GdiObjectCount() counts the handles alive in these owners (Wine answers 0 to
+// GetGuiResources).
 #pragma once
 
 #include <windows.h>
 
+#include <string>
 #include <utility>
 
 namespace gdi {
@@ -17,8 +19,16 @@ void CountCreated(bool created);
 void CountDeleted();
 } // namespace detail
 
-// Owns one HGDIOBJ-derived handle (HFONT, HBRUSH, HPEN, HBITMAP, HRGN).
-template <typename Handle> class Object {
+struct GdiObjectDeleter {
+    void operator()(HGDIOBJ object) const { ::DeleteObject(object); }
+};
+struct DCDeleter {
+    void operator()(HDC dc) const { ::DeleteDC(dc); }
+};
+
+// Owns one handle: an HGDIOBJ-derived one (HFONT, HBRUSH, HPEN, HBITMAP,
+// HRGN) or, with DCDeleter, a DC the program created.
+template <typename Handle, typename Deleter = GdiObjectDeleter> class Object {
 public:
     Object() = default;
     explicit Object(Handle handle) : handle_(handle) { detail::CountCreated(handle_ != nullptr); }
@@ -47,7 +57,7 @@ public:
 
     void Reset(Handle handle = nullptr) {
         if (handle_) {
-            ::DeleteObject(handle_);
+            Deleter{}(handle_);
             detail::CountDeleted();
         }
         handle_ = handle;
@@ -63,24 +73,14 @@ using Brush = Object<HBRUSH>;
 using Pen = Object<HPEN>;
 using Bitmap = Object<HBITMAP>;
 using Region = Object<HRGN>;
+// A DC made with CreateDCW, e.g. a printer's.
+using DeviceDC = Object<HDC, DCDeleter>;
 
-// A memory device context (CreateCompatibleDC), deleted with DeleteDC.
-class MemoryDC {
+// A memory device context (CreateCompatibleDC).
+class MemoryDC : public Object<HDC, DCDeleter> {
 public:
     MemoryDC() = default;
     explicit MemoryDC(HDC compatibleWith);
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    MemoryDC(MemoryDC&& other) noexcept : dc_(std::exchange(other.dc_, nullptr)) {}
-    MemoryDC& operator=(MemoryDC&& other) noexcept;
-    ~MemoryDC() { Reset(); }
-
-    HDC Get() const { return dc_; }
-    explicit operator bool() const { return dc_ != nullptr; }
-    void Reset();
-
-private:
-    HDC dc_ = nullptr;
 };
 
 // A DC borrowed from a window (GetDC / ReleaseDC); a null window gives the screen.
@@ -148,5 +148,10 @@ private:
 // and weight: how every font of the program is made.
 LOGFONTW DefaultGuiLogFont();
 Font MakeFont(const wchar_t* face, int height, int weight, BYTE quality = 0);
+
+// DrawTextW of a whole string; `rect` is a copy, DrawTextW may write to it.
+inline void DrawString(HDC dc, const std::wstring& text, RECT rect, UINT format) {
+    ::DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &rect, format);
+}
 
 } // namespace gdi

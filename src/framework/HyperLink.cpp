@@ -290,7 +290,6 @@ void CHyperLink::CreateToolTip() {
     }
     TOOLINFOW info = MakeToolInfo(hwnd_);
     info.lpszText = target_.data();
-    info.rect = hitRect_;
     ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
@@ -427,12 +426,6 @@ LRESULT CHyperLink::HandleMessage(WNDPROC original, UINT msg, WPARAM wParam, LPA
         Invalidate();
         return result;
     }
-    case WM_DESTROY:
-        if (toolTip_ != nullptr) {
-            ::DestroyWindow(toolTip_);
-            toolTip_ = nullptr;
-        }
-        break;
     case WM_NCDESTROY:
         ReleaseControl();
         ::RemovePropW(window, kProcProp);

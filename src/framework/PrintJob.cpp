@@ -1,5 +1,7 @@
 #include "framework/PrintJob.h"
 
+#include "framework/Gdi.h"
+
 PrinterHandle::PrinterHandle(const std::wstring& name) {
     if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) {
         handle_ = nullptr;
@@ -60,16 +62,16 @@ bool CPrintJob::StartPrintJob(HANDLE printer, const DEVMODEW* devMode, IPrintJob
     if (device.empty()) {
         return false;
     }
-    HDC dc = ::CreateDCW(nullptr, device.c_str(), nullptr, devMode);
-    if (!dc) {
+    const gdi::DeviceDC printerDC(::CreateDCW(nullptr, device.c_str(), nullptr, devMode));
+    if (!printerDC) {
         return false;
     }
+    const HDC dc = printerDC.Get();
 
     DOCINFOW doc{};
     doc.cbSize = sizeof(doc);
     doc.lpszDocName = docName;
     if (::StartDocW(dc, &doc) <= 0) {
-        ::DeleteDC(dc);
         return false;
     }
 
@@ -102,6 +104,5 @@ bool CPrintJob::StartPrintJob(HANDLE printer, const DEVMODEW* devMode, IPrintJob
     } else {
         ::EndDoc(dc);
     }
-    ::DeleteDC(dc);
     return true;
 }

@@ -30,7 +30,6 @@ public:
     // Settings to switch to before `page`, or null to keep the job's.
     virtual DEVMODEW* GetNewDevModeForPage(UINT previousPage, UINT page) = 0;
     virtual bool IsValidPage(UINT page) = 0;
-    // Last, after the seven callbacks.
     virtual ~IPrintJobInfo() = default;
 };
 

@@ -51,6 +51,12 @@ public:
         ::GetWindowRect(hwnd_, &rect);
         return rect;
     }
+    // The window's rectangle in the client coordinates of `other`, as a rule its parent.
+    RECT GetRectIn(HWND other) const {
+        RECT rect = GetWindowRect();
+        ::MapWindowPoints(HWND_DESKTOP, other, reinterpret_cast<POINT*>(&rect), 2);
+        return rect;
+    }
     BOOL Invalidate(BOOL erase = TRUE) { return ::InvalidateRect(hwnd_, nullptr, erase); }
     LRESULT SendMessage(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
         return ::SendMessageW(hwnd_, msg, wParam, lParam);
@@ -93,13 +99,8 @@ public:
                                       LRESULT& result) = 0;
     // A window that outlives its object is cut loose from it and destroyed.
     virtual ~CWindowImplRoot();
-    virtual WNDPROC GetWindowProc() { return WindowProc; }
     // Called after WM_NCDESTROY, when the handle is already gone from the object.
     virtual void OnFinalMessage(HWND) {}
-
-    LRESULT DefWindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-        return ::DefWindowProcW(hwnd_, msg, wParam, lParam);
-    }
 
 protected:
     // Without a name in `info`, one is made from `classKey`, unique per class.
@@ -147,15 +148,6 @@ public:                                                                         
         (void)bHandled;
 
 // LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled)
-#define MESSAGE_HANDLER(msg, func)                                                                 \
-    if (uMsg == (msg)) {                                                                           \
-        bHandled = TRUE;                                                                           \
-        lResult = func(uMsg, wParam, lParam, bHandled);                                            \
-        if (bHandled) {                                                                            \
-            return TRUE;                                                                           \
-        }                                                                                          \
-    }
-
 #define MESSAGE_RANGE_HANDLER(msgFirst, msgLast, func)                                             \
     if (uMsg >= (msgFirst) && uMsg <= (msgLast)) {                                                 \
         bHandled = TRUE;                                                                           \
@@ -165,16 +157,9 @@ public:                                                                         
         }                                                                                          \
     }
 
-// LRESULT func(WORD notifyCode, WORD id, HWND control, BOOL& handled)
-#define COMMAND_ID_HANDLER(id, func)                                                               \
-    if (uMsg == WM_COMMAND && LOWORD(wParam) == (id)) {                                            \
-        bHandled = TRUE;                                                                           \
-        lResult = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), bHandled);  \
-        if (bHandled) {                                                                            \
-            return TRUE;                                                                           \
-        }                                                                                          \
-    }
+#define MESSAGE_HANDLER(msg, func) MESSAGE_RANGE_HANDLER(msg, msg, func)
 
+// LRESULT func(WORD notifyCode, WORD id, HWND control, BOOL& handled)
 #define COMMAND_RANGE_HANDLER(idFirst, idLast, func)                                               \
     if (uMsg == WM_COMMAND && LOWORD(wParam) >= (idFirst) && LOWORD(wParam) <= (idLast)) {         \
         bHandled = TRUE;                                                                           \
@@ -183,6 +168,8 @@ public:                                                                         
             return TRUE;                                                                           \
         }                                                                                          \
     }
+
+#define COMMAND_ID_HANDLER(id, func) COMMAND_RANGE_HANDLER(id, id, func)
 
 #define CHAIN_MSG_MAP(theBase)                                                                     \
     if (theBase::ProcessWindowMessage(hWnd, uMsg, wParam, lParam, lResult)) {                      \

@@ -11,19 +11,18 @@ bool DeviceSettings::CopyFrom(const DEVMODEW* devMode, const std::wstring& print
     const SIZE_T size = static_cast<SIZE_T>(devMode->dmSize) + devMode->dmDriverExtra;
     HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
     void* copy = block ? ::GlobalLock(block) : nullptr;
-    if (copy) {
-        std::memcpy(copy, devMode, size);
-        ::GlobalUnlock(block);
-    } else if (block) {
-        ::GlobalFree(block);
-        block = nullptr;
-    }
-    Reset();
-    if (!block) {
+    if (!copy) {
+        if (block) {
+            ::GlobalFree(block);
+        }
+        Reset();
         return false;
     }
+    // Reset only now: `devMode` may be the block held so far.
+    std::memcpy(copy, devMode, size);
+    Reset();
     block_ = block;
-    devMode_ = static_cast<DEVMODEW*>(::GlobalLock(block_));
+    devMode_ = static_cast<DEVMODEW*>(copy);
     printerName_ = printerName;
     return true;
 }
@@ -51,10 +50,12 @@ void DeviceSettings::Reset() {
     printerName_.clear();
 }
 
-void PrepareSettingsFor(DeviceSettings& settings, HANDLE printer, const std::wstring& printerName) {
+DEVMODEW* PrepareSettingsFor(DeviceSettings& settings, HANDLE printer,
+                             const std::wstring& printerName) {
     if (!settings.BelongsTo(printerName)) {
         settings.CopyFromPrinter(printer, printerName);
     }
+    return settings.BelongsTo(printerName) ? settings.Get() : nullptr;
 }
 
 bool SamePrinterName(const std::wstring& a, const std::wstring& b) {

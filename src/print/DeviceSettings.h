@@ -28,7 +28,6 @@ public:
     // The held DEVMODE, writable in place (the driver's properties dialog
     // writes into it); null when empty.
     DEVMODEW* Get() const { return devMode_; }
-    const std::wstring& PrinterName() const { return printerName_; }
     // Whether these are settings of `printerName` (names compared ignoring case).
     bool BelongsTo(const std::wstring& printerName) const;
 
@@ -42,7 +41,10 @@ private:
 
 // Makes `settings` fit the open printer `printerName`: its own defaults when
 // they are empty or came from another printer, else they are kept as they are.
-void PrepareSettingsFor(DeviceSettings& settings, HANDLE printer, const std::wstring& printerName);
+// Answers the settings, or null when they still belong to another printer
+// (its defaults could not be read): never hand a driver those of another.
+DEVMODEW* PrepareSettingsFor(DeviceSettings& settings, HANDLE printer,
+                             const std::wstring& printerName);
 
 // Printer names compare as the spooler does: ignoring case.
 bool SamePrinterName(const std::wstring& a, const std::wstring& b);

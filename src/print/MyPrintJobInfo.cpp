@@ -12,10 +12,6 @@ namespace {
 constexpr wchar_t kReportFace[] = L"Comic Sans MS";
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 
-RECT ToRect(const Rect& r) {
-    return RECT{r.left, r.top, r.right, r.bottom};
-}
-
 PageMetrics PageMetricsOf(HDC dc) {
     return PageMetrics{::GetDeviceCaps(dc, PHYSICALOFFSETX), ::GetDeviceCaps(dc, PHYSICALOFFSETY),
                        ::GetDeviceCaps(dc, PHYSICALWIDTH), ::GetDeviceCaps(dc, PHYSICALHEIGHT)};

@@ -1,5 +1,6 @@
 #include "print/PrintCommand.h"
 
+#include "framework/AppModule.h"
 #include "framework/PrintJob.h"
 #include "print/MyPrintJobInfo.h"
 #include "print/PrintChoices.h"
@@ -20,10 +21,8 @@ bool PrintReport(const std::wstring& printerName, DeviceSettings& settings,
     if (!printer) {
         return false;
     }
-    PrepareSettingsFor(settings, printer.Get(), printerName);
-    // Settings of another printer (its defaults could not be read) are no use
-    // to this one's driver: then the driver's own defaults.
-    const DEVMODEW* devMode = settings.BelongsTo(printerName) ? settings.Get() : nullptr;
+    // Without settings of its own the driver takes its defaults.
+    const DEVMODEW* devMode = PrepareSettingsFor(settings, printer.Get(), printerName);
     MyPrintJobInfo report(years);
     CPrintJob job;
     return job.StartPrintJob(printer.Get(), devMode, report, docName.c_str(), 0,

@@ -1,15 +1,8 @@
 #include "print/PrintDlg.h"
 
 #include "cycle/CalendarData.h"
+#include "framework/AppModule.h"
 #include "framework/PrintJob.h"
-
-std::wstring LoadResourceString(UINT id) {
-    const wchar_t* text = nullptr;
-    // With a zero length LoadStringW hands out the read-only resource itself.
-    const int length =
-        ::LoadStringW(AppModule().GetResourceInstance(), id, reinterpret_cast<wchar_t*>(&text), 0);
-    return length > 0 ? std::wstring(text, static_cast<std::size_t>(length)) : std::wstring();
-}
 
 namespace {
 
@@ -21,9 +14,8 @@ bool IsChecked(HWND button) {
 
 PrintDlg::PrintDlg(HWND view, const std::wstring& printerName, DeviceSettings& heldSettings,
                    SpoolerCalls spoolerCalls)
-    : TransparentDlg(view),
-      dialogFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY)),
-      chosenPrinter(printerName), settings(heldSettings), spooler(spoolerCalls) {}
+    : TransparentDlg(view), dialogFont(MakeLabelFont()), chosenPrinter(printerName),
+      settings(heldSettings), spooler(spoolerCalls) {}
 
 LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(hwnd_, L"dlg_print");
@@ -39,16 +31,7 @@ LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
         RemoveVisualStyle(radio);
         ::SendMessageW(radio, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont.Get()), TRUE);
     }
-    // A static selects its own font after asking for its colours: the labels
-    // need ours as their own to show it.
-    for (HWND child = ::GetWindow(hwnd_, GW_CHILD); child;
-         child = ::GetWindow(child, GW_HWNDNEXT)) {
-        wchar_t className[16] = L"";
-        ::GetClassNameW(child, className, 16);
-        if (::lstrcmpiW(className, L"Static") == 0) {
-            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(dialogFont.Get()), TRUE);
-        }
-    }
+    SetStaticFonts(hwnd_, dialogFont.Get());
 
     if (!ListPrinters()) {
         ::MessageBoxW(hwnd_, LoadResourceString(IDS_NO_PRINTERS).c_str(),
@@ -180,13 +163,12 @@ LRESULT PrintDlg::OnProperties(WORD, WORD, HWND, BOOL&) {
     if (!printer) {
         return 0;
     }
-    PrepareSettingsFor(settings, printer.Get(), name);
-    // Never hand a driver the settings of another.
-    if (settings.BelongsTo(name)) {
-        ::DocumentPropertiesW(hwnd_, printer.Get(), const_cast<wchar_t*>(name.c_str()),
-                              settings.Get(), settings.Get(),
-                              DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
+    DEVMODEW* devMode = PrepareSettingsFor(settings, printer.Get(), name);
+    if (!devMode) {
+        return 0;
     }
+    ::DocumentPropertiesW(hwnd_, printer.Get(), const_cast<wchar_t*>(name.c_str()), devMode,
+                          devMode, DM_IN_BUFFER | DM_IN_PROMPT | DM_OUT_BUFFER);
     return 0;
 }
 

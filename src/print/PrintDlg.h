@@ -22,9 +22,6 @@ struct SpoolerCalls {
     decltype(&::GetDefaultPrinterW) getDefaultPrinter = &::GetDefaultPrinterW;
 };
 
-// A string of the program's string table; empty when it is missing.
-std::wstring LoadResourceString(UINT id);
-
 struct PrinterEntry {
     std::wstring printerName;
     std::wstring serverName; // empty for a printer of this machine

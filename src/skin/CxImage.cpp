@@ -1,5 +1,6 @@
 #include "skin/CxImage.h"
 
+#include "framework/AppModule.h"
 #include "skin/CxFile.h"
 
 #include <cstddef>
@@ -26,7 +27,7 @@ BITMAPINFO Info24(int width, int height) {
 }
 
 std::size_t Stride24(int width) {
-    return ((static_cast<std::size_t>(width) * 24 + 31) / 32) * 4;
+    return static_cast<std::size_t>(DibImage::StrideFor(static_cast<std::uint64_t>(width), 24));
 }
 
 // COLORONCOLOR for the duration of one call, as the caller had it afterwards.
@@ -49,7 +50,7 @@ private:
 } // namespace
 
 bool CxImage::LoadFromResource(const wchar_t* name) {
-    HMODULE module = ::GetModuleHandleW(nullptr);
+    HMODULE module = AppModule().GetResourceInstance();
     HRSRC resource = name ? ::FindResourceW(module, name, L"IMAGES") : nullptr;
     HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
@@ -68,7 +69,6 @@ int CxImage::DrawBlended(HDC dc, int x, int y) const {
     const int width = Width();
     const int height = Height();
     if (!HasAlpha() && !(TransparentIndex() >= 0 && Bpp() <= 8)) {
-        StretchModeGuard mode(dc);
         return ::SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(width), static_cast<DWORD>(height),
                                    0, 0, 0, static_cast<UINT>(height), Bits(), Info(),
                                    DIB_RGB_COLORS) > 0

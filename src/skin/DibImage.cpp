@@ -28,10 +28,6 @@ std::uint32_t RoundBitsPerPixel(std::uint32_t bitsPerPixel) {
     return 24;
 }
 
-std::uint64_t StrideFor(std::uint64_t width, std::uint32_t bitsPerPixel) {
-    return ((width * bitsPerPixel + 31) / 32) * 4;
-}
-
 std::uint8_t* CopyOf(const std::uint8_t* data, std::size_t size) {
     if (!data) {
         return nullptr;
@@ -47,6 +43,32 @@ std::uint8_t* CopyOf(const std::uint8_t* data, std::size_t size) {
 std::uint8_t Mix(std::uint8_t over, std::uint8_t under, int alpha) {
     // A shift, not a division by 255: full-strength pixels are handled apart.
     return static_cast<std::uint8_t>((over * alpha + under * (255 - alpha)) >> 8);
+}
+
+// Lays `over` with opacity `alpha` (above 0) on the 24-bit pixel at `pixel`.
+void LayOver(std::uint8_t* pixel, Bgr over, int alpha) {
+    if (alpha == 255) {
+        pixel[0] = over.blue;
+        pixel[1] = over.green;
+        pixel[2] = over.red;
+        return;
+    }
+    pixel[0] = Mix(over.blue, pixel[0], alpha);
+    pixel[1] = Mix(over.green, pixel[1], alpha);
+    pixel[2] = Mix(over.red, pixel[2], alpha);
+}
+
+// i^(1/g), scaled so that 255 stays 255.
+std::array<std::uint8_t, 256> GammaTable(double gamma) {
+    const double exponent = 1.0 / gamma;
+    const double scale = std::pow(255.0, exponent) / 255.0;
+    std::array<std::uint8_t, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+        const double value = std::pow(static_cast<double>(i), exponent) / scale;
+        table[static_cast<std::size_t>(i)] =
+            static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
+    }
+    return table;
 }
 
 } // namespace
@@ -88,6 +110,10 @@ DibImage& DibImage::operator=(DibImage&& other) noexcept {
 
 void DibImage::SetLastError(std::string_view text) {
     lastError_.assign(text.substr(0, kMaxErrorLength));
+}
+
+std::uint64_t DibImage::StrideFor(std::uint64_t width, std::uint32_t bitsPerPixel) {
+    return ((width * bitsPerPixel + 31) / 32) * 4;
 }
 
 std::size_t DibImage::Stride() const {
@@ -373,18 +399,6 @@ bool DibImage::Convolve3x3(const int* kernel, int kernelSize, int divisor, int o
     return true;
 }
 
-std::array<std::uint8_t, 256> DibImage::GammaTable(double gamma) {
-    const double exponent = 1.0 / gamma;
-    const double scale = std::pow(255.0, exponent) / 255.0;
-    std::array<std::uint8_t, 256> table{};
-    for (int i = 0; i < 256; ++i) {
-        const double value = std::pow(static_cast<double>(i), exponent) / scale;
-        table[static_cast<std::size_t>(i)] =
-            static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
-    }
-    return table;
-}
-
 bool DibImage::ApplyGamma(float gamma) {
     if (!(gamma > 0.0f)) {
         return false;
@@ -429,17 +443,8 @@ bool DibImage::BlendFrom(const DibImage& source, int offsetX, int offsetY) {
             if (alpha == 0) {
                 continue;
             }
-            const Bgr over = source.PixelColor(x + offsetX, y + offsetY);
-            std::uint8_t* p = Row(y) + 3 * static_cast<std::size_t>(x);
-            if (alpha == 255) {
-                p[0] = over.blue;
-                p[1] = over.green;
-                p[2] = over.red;
-            } else {
-                p[0] = Mix(over.blue, p[0], alpha);
-                p[1] = Mix(over.green, p[1], alpha);
-                p[2] = Mix(over.red, p[2], alpha);
-            }
+            LayOver(Row(y) + 3 * static_cast<std::size_t>(x),
+                    source.PixelColor(x + offsetX, y + offsetY), alpha);
         }
     }
     return true;
@@ -456,16 +461,7 @@ void DibImage::BlendInto(std::uint8_t* target, std::size_t targetStride, int lef
             if (alpha == 0) {
                 continue;
             }
-            const Bgr over = PixelColor(left + x, firstRow + y);
-            if (alpha == 255) {
-                out[0] = over.blue;
-                out[1] = over.green;
-                out[2] = over.red;
-            } else {
-                out[0] = Mix(over.blue, out[0], alpha);
-                out[1] = Mix(over.green, out[1], alpha);
-                out[2] = Mix(over.red, out[2], alpha);
-            }
+            LayOver(out, PixelColor(left + x, firstRow + y), alpha);
         }
     }
 }

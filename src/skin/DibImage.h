@@ -66,6 +66,8 @@ public:
     int Height() const { return IsValid() ? Header().biHeight : 0; }
     int Bpp() const { return IsValid() ? Header().biBitCount : 0; }
     std::size_t Stride() const;
+    // Bytes in a row of `width` pixels, rows padded to four bytes as GDI wants.
+    static std::uint64_t StrideFor(std::uint64_t width, std::uint32_t bitsPerPixel);
     // Palette entries (blue, green, red, 0); 0 for 24-bit pictures.
     int PaletteSize() const { return IsValid() ? static_cast<int>(Header().biClrUsed) : 0; }
 
@@ -89,7 +91,6 @@ public:
     // Width x height opacities, bottom-up like the rows, not padded.
     bool HasAlpha() const { return alpha_ != nullptr; }
     bool CreateAlpha(); // fully opaque
-    void DeleteAlpha() { alpha_.reset(); }
     std::uint8_t* AlphaBits() { return alpha_.get(); }
     const std::uint8_t* AlphaBits() const { return alpha_.get(); }
     // Opacity of stored pixel (x, y) after the transparent index and AlphaMax().
@@ -113,9 +114,8 @@ public:
     // 3x3 filter of a 24-bit picture; kernel row dy + 1, column dx + 1 weighs
     // the neighbour at (dx, dy). A divisor of 0 counts as 1.
     bool Convolve3x3(const int* kernel, int kernelSize, int divisor, int offset);
-    // Gamma table i^(1/g), scaled so that 255 stays 255; g must be positive.
+    // Maps the colours through i^(1/g), scaled so that 255 stays 255; g must be positive.
     bool ApplyGamma(float gamma);
-    static std::array<std::uint8_t, 256> GammaTable(double gamma);
     // Maps every colour byte (or palette entry); the alpha plane is left alone.
     bool ApplyTable(const std::array<std::uint8_t, 256>& table);
     // Lays `source` over this 24-bit picture by the source's alpha; pixel (x, y)

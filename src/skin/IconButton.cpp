@@ -1,6 +1,7 @@
 #include "skin/IconButton.h"
 
 #include "calendar/CalendarView.h"
+#include "skin/CxImage.h"
 #include "skin/PaintBuffer.h"
 
 #include <windowsx.h>
@@ -17,9 +18,7 @@ constexpr float kPressedGamma = 1.6f;
 
 IconButton::IconButton(CalendarView* ownerView, const wchar_t* imageName)
     : labelFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD)),
-      handCursor(::LoadCursorW(nullptr, IDC_HAND)), owner(ownerView) {
-    icon.LoadFromResource(imageName);
-}
+      handCursor(::LoadCursorW(nullptr, IDC_HAND)), owner(ownerView), iconName(imageName) {}
 
 IconButton::~IconButton() {
     // While the surfaces still exist: destruction may still paint.
@@ -30,27 +29,24 @@ IconButton::~IconButton() {
 
 LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     // The button starts from exactly the background pixels under it.
-    RECT place = GetWindowRect();
-    ::ScreenToClient(owner->Handle(), reinterpret_cast<POINT*>(&place.left));
-    ::ScreenToClient(owner->Handle(), reinterpret_cast<POINT*>(&place.right));
+    const RECT place = GetRectIn(owner->Handle());
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
-    CxImage under;
-    owner->BackgroundImage().ExtractRect(place.left, place.top, place.right, place.bottom, under);
+    CxImage icon;
+    icon.LoadFromResource(iconName);
 
     normalSurface = gdi::Surface(width, height);
     hoverSurface = gdi::Surface(width, height);
     pressedSurface = gdi::Surface(width, height);
+    for (const gdi::Surface* surface : {&normalSurface, &hoverSurface, &pressedSurface}) {
+        ::BitBlt(surface->Get(), 0, 0, width, height, owner->BackgroundDC(), place.left, place.top,
+                 SRCCOPY);
+    }
 
-    under.DrawBlended(normalSurface.Get(), 0, 0);
     icon.DrawBlended(normalSurface.Get(), 2, 2);
-
-    under.DrawBlended(hoverSurface.Get(), 0, 0);
     icon.ApplyGamma(kHoverGamma);
     icon.DrawBlended(hoverSurface.Get(), 2, 2);
-
     // Brighter still and one pixel down and right: the button gives way.
-    under.DrawBlended(pressedSurface.Get(), 0, 0);
     icon.ApplyGamma(kPressedGamma);
     icon.DrawBlended(pressedSurface.Get(), 3, 3);
     return 0;

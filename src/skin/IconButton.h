@@ -5,7 +5,6 @@
 
 #include "framework/Gdi.h"
 #include "framework/Window.h"
-#include "skin/CxImage.h"
 
 #include <windows.h>
 
@@ -61,7 +60,7 @@ private:
     // A shared system cursor: not ours to destroy.
     HCURSOR handCursor;
     CalendarView* owner;
-    CxImage icon;
+    const wchar_t* iconName;
     // The finished picture of each state, composed once and then only copied.
     gdi::Surface normalSurface;
     gdi::Surface hoverSurface;

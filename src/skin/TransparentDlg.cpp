@@ -5,6 +5,7 @@
 
 #include <uxtheme.h>
 
+#include <iterator>
 #include <utility>
 
 namespace {
@@ -17,9 +18,6 @@ constexpr float kFrostGamma = 9.0f;
 } // namespace
 
 TransparentDlg::TransparentDlg(HWND owner) : owner_(owner) {}
-
-TransparentDlg::TransparentDlg(const CWindow* owner)
-    : TransparentDlg(owner ? owner->Handle() : nullptr) {}
 
 TransparentDlg::~TransparentDlg() = default;
 
@@ -64,17 +62,15 @@ void TransparentDlg::InitBackground(HWND dialog, const wchar_t* picture) {
     backgroundBrush_.Reset(::CreatePatternBrush(composed_.GetBitmap()));
 }
 
-void TransparentDlg::PaintBackground(HWND dialog, HDC dc) const {
+void TransparentDlg::PaintBackground(HDC dc) const {
     RECT client{};
-    ::GetClientRect(dialog, &client);
+    ::GetClientRect(dialog_, &client);
     ::BitBlt(dc, 0, 0, client.right, client.bottom, composed_.Get(), 0, 0, SRCCOPY);
 }
 
 HBRUSH TransparentDlg::ColorStatic(HDC dc, HWND control) const {
     ::SetBkMode(dc, TRANSPARENT);
-    RECT rect{};
-    ::GetWindowRect(control, &rect);
-    ::MapWindowPoints(HWND_DESKTOP, dialog_, reinterpret_cast<POINT*>(&rect), 2);
+    const RECT rect = CWindow(control).GetRectIn(dialog_);
     ::SetBrushOrgEx(dc, -rect.left, -rect.top, nullptr);
     return backgroundBrush_.Get();
 }
@@ -87,8 +83,23 @@ void TransparentDlg::RemoveVisualStyle(HWND control) {
     ::SetWindowTheme(control, L" ", L" ");
 }
 
+gdi::Font TransparentDlg::MakeLabelFont() {
+    return gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY);
+}
+
+void TransparentDlg::SetStaticFonts(HWND dialog, HFONT font) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t className[16] = L"";
+        ::GetClassNameW(child, className, static_cast<int>(std::size(className)));
+        if (::lstrcmpiW(className, L"Static") == 0) {
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+        }
+    }
+}
+
 LRESULT TransparentDlg::OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    PaintBackground(dialog_, reinterpret_cast<HDC>(wParam));
+    PaintBackground(reinterpret_cast<HDC>(wParam));
     return 1;
 }
 

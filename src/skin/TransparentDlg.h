@@ -18,14 +18,11 @@
 
 #include <windows.h>
 
-class CWindow;
-
 class TransparentDlg {
 public:
     // `owner` is the window the dialog is centred over and whose pixels it
     // frosts (the calendar view in the program; any window will do).
     explicit TransparentDlg(HWND owner);
-    explicit TransparentDlg(const CWindow* owner);
     TransparentDlg(const TransparentDlg&) = delete;
     TransparentDlg& operator=(const TransparentDlg&) = delete;
     ~TransparentDlg();
@@ -35,7 +32,7 @@ public:
     // where that leaves the screen, and composes the background once.
     void InitBackground(HWND dialog, const wchar_t* picture);
     // Copies the composed background over the dialog's client area.
-    void PaintBackground(HWND dialog, HDC dc) const;
+    void PaintBackground(HDC dc) const;
     // WM_CTLCOLORSTATIC: a transparent text background and the background
     // brush aligned to `control`, so it shows the picture lying beneath it.
     HBRUSH ColorStatic(HDC dc, HWND control) const;
@@ -43,12 +40,16 @@ public:
     // background and text colour and ignore WM_CTLCOLORSTATIC; unthemed they
     // take the skin's.
     static void RemoveVisualStyle(HWND control);
+    // The bold Comic Sans the dialogs' labels and buttons are written in.
+    static gdi::Font MakeLabelFont();
+    // A static selects its own font after asking for its colours: the labels
+    // need the dialog's font as their own to show it.
+    static void SetStaticFonts(HWND dialog, HFONT font);
 
     // Ready-made handlers for message maps.
     LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCtlColorStatic(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
-    HWND Owner() const { return owner_; }
     HDC ComposedDC() const { return composed_.Get(); }
     HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
 
