@@ -4,6 +4,8 @@
 #define IDR_MAINFRAME 128
 
 #define IDS_APP_NAME 128
+// The table's own language, for the plural rules (framework/ResourceText.h).
+#define IDS_LANGUAGE 129
 #define IDS_SETTINGS 138
 #define IDS_PRINT 139
 #define IDS_HELP 140

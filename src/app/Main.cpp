@@ -2,13 +2,13 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <memory>
 
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
 #include "framework/AppModule.h"
+#include "framework/Handle.h"
 #include "framework/MessageLoop.h"
 
 namespace {
@@ -40,7 +40,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         SingleInstance::ActivateRunningCopy(CMainFrame::kClassName);
         return 0;
     }
-    ::CoInitialize(nullptr);
+    const com::Apartment com;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&controls);
     AppModule().Init(instance);
@@ -48,6 +48,5 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const int result = RunMainWindow(showCommand);
 
     AppModule().Term();
-    ::CoUninitialize();
     return result;
 }

@@ -6,8 +6,8 @@ constexpr DWORD kPollInterval = 50;
 } // namespace
 
 SingleInstance::SingleInstance(const wchar_t* name, const wchar_t* windowClass, DWORD patience) {
-    mutex_ = ::CreateMutexW(nullptr, TRUE, name);
-    if (mutex_ == nullptr) {
+    mutex_.Reset(::CreateMutexW(nullptr, TRUE, name));
+    if (!mutex_) {
         first_ = true;
         return;
     }
@@ -21,7 +21,7 @@ SingleInstance::SingleInstance(const wchar_t* name, const wchar_t* windowClass, 
         if (::FindWindowW(windowClass, nullptr) != nullptr) {
             return;
         }
-        const DWORD wait = ::WaitForSingleObject(mutex_, kPollInterval);
+        const DWORD wait = ::WaitForSingleObject(mutex_.Get(), kPollInterval);
         // Abandoned: the other copy was ended without letting go; it saves nothing more.
         if (wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED) {
             owned_ = first_ = true;
@@ -35,10 +35,7 @@ SingleInstance::SingleInstance(const wchar_t* name, const wchar_t* windowClass, 
 
 SingleInstance::~SingleInstance() {
     if (owned_) {
-        ::ReleaseMutex(mutex_);
-    }
-    if (mutex_ != nullptr) {
-        ::CloseHandle(mutex_);
+        ::ReleaseMutex(mutex_.Get());
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include "framework/Handle.h"
+
 class SingleInstance {
 public:
     // Claims `name` (a mutex, "Local\..." for one per session). When another
@@ -30,7 +32,7 @@ public:
     static const SingleInstance& Process();
 
 private:
-    HANDLE mutex_ = nullptr;
+    win::Handle mutex_;
     bool owned_ = false;
     bool first_ = false;
 };

@@ -21,7 +21,7 @@ void CalendarData::ToggleMark(int year, int month, int day) {
         marks_.insert(at, key);
         dates_.Insert(key);
     }
-    ++revision_;
+    Changed(Change::Marks);
 }
 
 bool CalendarData::GetLastMark(DateKey& last) const {
@@ -51,14 +51,14 @@ void CalendarData::GetMarkYearRange(int& firstYear, int& lastYear) const {
 void CalendarData::SetCycleLength(int days) {
     if (cycleLength_ != days) {
         cycleLength_ = days;
-        ++revision_;
+        Changed(Change::Settings);
     }
 }
 
 void CalendarData::SetPeriodLength(int days) {
     if (periodLength_ != days) {
         periodLength_ = days;
-        ++revision_;
+        Changed(Change::Settings);
     }
 }
 
@@ -69,7 +69,7 @@ void CalendarData::SetShowFertility(bool show) {
 void CalendarData::SetShowFertilityWord(std::uint32_t word) {
     if (showFertility_ != word) {
         showFertility_ = word;
-        ++revision_;
+        Changed(Change::Settings);
     }
 }
 
@@ -77,7 +77,7 @@ void CalendarData::ClearMarks() {
     if (!marks_.empty()) {
         marks_.clear();
         dates_.Clear();
-        ++revision_;
+        Changed(Change::Marks);
     }
 }
 
@@ -89,5 +89,22 @@ void CalendarData::SetMarks(std::vector<DateKey> keys) {
     for (const DateKey key : marks_) {
         dates_.Insert(key);
     }
+    Changed(Change::Marks);
+}
+
+int CalendarData::AddListener(Listener listener) {
+    const int id = nextListenerId_++;
+    listeners_.emplace_back(id, std::move(listener));
+    return id;
+}
+
+void CalendarData::RemoveListener(int id) {
+    std::erase_if(listeners_, [id](const auto& entry) { return entry.first == id; });
+}
+
+void CalendarData::Changed(Change change) {
     ++revision_;
+    for (const auto& [id, listener] : listeners_) {
+        listener(change);
+    }
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "cycle/DateIndex.h"
@@ -61,7 +63,18 @@ public:
     // there is anything left to save.
     std::uint64_t Revision() const { return revision_; }
 
+    enum class Change { Marks, Settings };
+    using Listener = std::function<void(Change)>;
+    // Told after every change, on the thread that made it, in the order added;
+    // whoever changes the data need not know who keeps it saved or in step.
+    // A listener may change the data again (and is told of that too), but must
+    // not add or remove listeners while it is being told.
+    int AddListener(Listener listener);
+    void RemoveListener(int id);
+
 private:
+    void Changed(Change change);
+
     // Sorted: the file is read and written in one sweep, toggles are rare.
     std::vector<DateKey> marks_;
     // The supported dates among marks_: date queries answer from it alone, so
@@ -71,4 +84,6 @@ private:
     std::int32_t periodLength_ = kDefaultPeriodLength;
     std::uint32_t showFertility_ = 1;
     std::uint64_t revision_ = 0;
+    std::vector<std::pair<int, Listener>> listeners_;
+    int nextListenerId_ = 1;
 };

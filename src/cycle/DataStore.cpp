@@ -7,6 +7,7 @@
 
 #include "cycle/CalendarData.h"
 #include "cycle/DataFile.h"
+#include "framework/Handle.h"
 
 namespace {
 
@@ -15,25 +16,6 @@ namespace {
 constexpr std::int64_t kMaxFileSize = std::int64_t{1} << 30;
 // How many numbered names (".damaged.1", ...) are tried before giving up.
 constexpr int kMaxNumberedNames = 1000;
-
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() { Close(); }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE Get() const { return handle_; }
-    bool Close() {
-        const bool ok = !Valid() || CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 // The data path fits in MAX_PATH, but the names made beside it may not: those
 // are given in the extended form that has no such limit.
@@ -112,10 +94,10 @@ bool WriteAll(HANDLE file, const std::vector<std::uint8_t>& bytes) {
 // Whether the old file may be replaced: not read-only, and not open elsewhere
 // without sharing. Asked first, so that a refused save writes nothing at all.
 bool MayReplace(const std::wstring& target) {
-    FileHandle file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file.Valid();
+    win::File file(CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return static_cast<bool>(file);
 }
 
 // Puts `bytes` under `target` so that at every moment either the old file or the
@@ -128,13 +110,13 @@ bool WriteReplacing(const std::wstring& target, const std::vector<std::uint8_t>&
         return false;
     }
     std::wstring temp;
-    FileHandle file(CreateNumbered(target + L".tmp", temp));
-    if (!file.Valid()) {
+    win::File file(CreateNumbered(target + L".tmp", temp));
+    if (!file) {
         return false;
     }
     const std::wstring tempExt = Extended(temp);
-    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Close()) {
-        file.Close();
+    if (!WriteAll(file.Get(), bytes) || !FlushFileBuffers(file.Get()) || !file.Reset()) {
+        file.Reset();
         DeleteFileW(tempExt.c_str());
         return false;
     }
@@ -205,9 +187,9 @@ LoadOutcome DataStore::Load(CalendarData& data) {
     if (path_.empty()) {
         return outcome_ = LoadOutcome::NoPath;
     }
-    FileHandle file(CreateFileW(Extended(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
+    win::File file(CreateFileW(Extended(path_).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) {
         const DWORD error = GetLastError();
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return outcome_ = missing ? LoadOutcome::NoFile : LoadOutcome::Unreadable;
@@ -238,11 +220,11 @@ bool DataStore::KeepDamagedFile() {
 
 bool DataStore::ChooseUnsavedName() {
     // Taking the name by creating the file keeps two runs from choosing the same.
-    FileHandle file(CreateNumbered(path_ + L".unsaved", unsavedPath_));
-    if (!file.Valid()) {
+    win::File file(CreateNumbered(path_ + L".unsaved", unsavedPath_));
+    if (!file) {
         unsavedPath_.clear();
     }
-    return file.Valid();
+    return static_cast<bool>(file);
 }
 
 bool DataStore::Save(const CalendarData& data) {

@@ -6,7 +6,7 @@ const char* DateError::what() const noexcept {
 }
 
 std::int64_t CheckedDayNumber(int year, int month, int day) {
-    if (year < kFirstSupportedYear || month < 1 || month > 12 || day < 1 || day > 31) {
+    if (year < kFirstSupportedYear || day < 1 || day > DaysInMonth(year, month)) {
         throw DateError(kE_FAIL);
     }
     if (year > kLastSupportedYear) {

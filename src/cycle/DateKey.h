@@ -41,11 +41,12 @@ constexpr int DaysInMonth(int year, int month) {
     return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
 }
 
-// The range the day arithmetic accepts. The day is checked against 1-31 whatever
-// the month: a day past the month's end carries into the next month.
+// A real calendar date within the supported years. A key such as 31 April or
+// 30 February is not one: a file may hold it, and it is kept and saved back,
+// but no prediction, print range or history counts it.
 constexpr bool IsSupportedDate(int year, int month, int day) {
-    return year >= kFirstSupportedYear && year <= kLastSupportedYear && month >= 1 && month <= 12 &&
-           day >= 1 && day <= 31;
+    return year >= kFirstSupportedYear && year <= kLastSupportedYear && day >= 1 &&
+           day <= DaysInMonth(year, month);
 }
 
 constexpr bool IsSupportedDate(DateKey key) {
@@ -78,6 +79,6 @@ struct DateError : std::exception {
 };
 
 // DayNumber of a date given as three fields, after the range checks: E_FAIL for a
-// year below 1900, a month outside 1-12 or a day outside 1-31, E_INVALIDARG for a
-// year past 9999.
+// year below 1900, a month outside 1-12 or a day the month does not have,
+// E_INVALIDARG for a year past 9999.
 std::int64_t CheckedDayNumber(int year, int month, int day);

@@ -95,11 +95,6 @@ void MonthModel::ClassifyDays() {
                     cell.period = true;
                     continue;
                 }
-                // Only a mark kept as a day past its month's end (31 April is
-                // 1 May) can lie ahead of a day it precedes as a key.
-                if (sinceMark < 0) {
-                    continue;
-                }
                 // A cycle below one day cannot repeat: the latest period and
                 // fertile window show, nothing after them is predicted.
                 const int cycleDay = cycleLength >= 1 ? sinceMark % cycleLength : sinceMark;

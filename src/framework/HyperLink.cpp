@@ -1,5 +1,7 @@
 #include "framework/HyperLink.h"
 
+#include "framework/Handle.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -108,16 +110,16 @@ std::optional<COLORREF> ParseAnchorColor(std::wstring_view value) {
 
 LinkColors ReadLinkColors() {
     LinkColors colors;
-    HKEY key = nullptr;
+    win::RegKey key;
     // Only read: asking for write access would fail for a locked-down user
     // and lose colours that are readable.
     if (::RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Microsoft\\Internet Explorer\\Settings", 0,
-                        KEY_READ, &key) != ERROR_SUCCESS) {
+                        KEY_READ, key.Put()) != ERROR_SUCCESS) {
         return colors;
     }
-    colors.link = ReadColorValue(key, L"Anchor Color").value_or(kDefaultLinkColor);
-    colors.visited = ReadColorValue(key, L"Anchor Color Visited").value_or(kDefaultVisitedColor);
-    ::RegCloseKey(key);
+    colors.link = ReadColorValue(key.Get(), L"Anchor Color").value_or(kDefaultLinkColor);
+    colors.visited =
+        ReadColorValue(key.Get(), L"Anchor Color Visited").value_or(kDefaultVisitedColor);
     return colors;
 }
 

@@ -3,23 +3,8 @@
 #include "framework/Gdi.h"
 
 PrinterHandle::PrinterHandle(const std::wstring& name) {
-    if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), &handle_, nullptr)) {
-        handle_ = nullptr;
-    }
-}
-
-PrinterHandle& PrinterHandle::operator=(PrinterHandle&& other) noexcept {
-    if (this != &other) {
-        Reset();
-        handle_ = std::exchange(other.handle_, nullptr);
-    }
-    return *this;
-}
-
-void PrinterHandle::Reset() {
-    if (handle_) {
-        ::ClosePrinter(handle_);
-        handle_ = nullptr;
+    if (!::OpenPrinterW(const_cast<wchar_t*>(name.c_str()), Put(), nullptr)) {
+        Release();
     }
 }
 

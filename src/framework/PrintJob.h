@@ -13,6 +13,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "framework/Handle.h"
+
 #include <cstddef>
 #include <string>
 #include <utility>
@@ -63,24 +65,12 @@ private:
     bool cancelled_ = false;
 };
 
-// An open printer (OpenPrinterW), closed with ClosePrinter.
-class PrinterHandle {
+// An open printer (OpenPrinterW), closed with ClosePrinter; empty when the
+// printer cannot be opened.
+class PrinterHandle : public win::Printer {
 public:
     PrinterHandle() = default;
     explicit PrinterHandle(const std::wstring& name);
-    PrinterHandle(const PrinterHandle&) = delete;
-    PrinterHandle& operator=(const PrinterHandle&) = delete;
-    PrinterHandle(PrinterHandle&& other) noexcept
-        : handle_(std::exchange(other.handle_, nullptr)) {}
-    PrinterHandle& operator=(PrinterHandle&& other) noexcept;
-    ~PrinterHandle() { Reset(); }
-
-    HANDLE Get() const { return handle_; }
-    explicit operator bool() const { return handle_ != nullptr; }
-    void Reset();
-
-private:
-    HANDLE handle_ = nullptr;
 };
 
 // GetPrinterW at `level` into a zero-filled buffer of the size the spooler

@@ -3,25 +3,23 @@
 #include "framework/PrintJob.h"
 
 #include <cstring>
+#include <utility>
 
 bool DeviceSettings::CopyFrom(const DEVMODEW* devMode, const std::wstring& printerName) {
     if (!devMode) {
         return false;
     }
     const SIZE_T size = static_cast<SIZE_T>(devMode->dmSize) + devMode->dmDriverExtra;
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, size);
-    void* copy = block ? ::GlobalLock(block) : nullptr;
+    win::GlobalMemory block(::GlobalAlloc(GMEM_MOVEABLE, size));
+    void* copy = block ? ::GlobalLock(block.Get()) : nullptr;
     if (!copy) {
-        if (block) {
-            ::GlobalFree(block);
-        }
         Reset();
         return false;
     }
     // Reset only now: `devMode` may be the block held so far.
     std::memcpy(copy, devMode, size);
     Reset();
-    block_ = block;
+    block_ = std::move(block);
     devMode_ = static_cast<DEVMODEW*>(copy);
     printerName_ = printerName;
     return true;
@@ -41,11 +39,10 @@ bool DeviceSettings::BelongsTo(const std::wstring& printerName) const {
 }
 
 void DeviceSettings::Reset() {
-    if (block_) {
-        ::GlobalUnlock(block_);
-        ::GlobalFree(block_);
+    if (devMode_) {
+        ::GlobalUnlock(block_.Get());
     }
-    block_ = nullptr;
+    block_.Reset();
     devMode_ = nullptr;
     printerName_.clear();
 }

@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <winspool.h>
 
+#include "framework/Handle.h"
+
 #include <string>
 
 class DeviceSettings {
@@ -34,7 +36,7 @@ public:
     void Reset();
 
 private:
-    HGLOBAL block_ = nullptr;
+    win::GlobalMemory block_;
     DEVMODEW* devMode_ = nullptr;
     std::wstring printerName_;
 };

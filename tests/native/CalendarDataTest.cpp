@@ -45,8 +45,12 @@ TEST(CalendarDataTest, PreviousMarkOffset) {
         {"no marks", {}, {2006, 2, 20}, 1000},
         {"only later marks", {MakeDateKey(2007, 1, 1)}, {2006, 2, 20}, 1000},
         {"across daylight saving", {MakeDateKey(2006, 3, 20)}, {2006, 4, 3}, -14},
-        {"31 April counts as 1 May", {MakeDateKey(2006, 4, 31)}, {2006, 5, 3}, -2},
-        {"asked for 31 April", {MakeDateKey(2006, 4, 30)}, {2006, 4, 31}, -1},
+        {"31 April is a stray key", {MakeDateKey(2006, 4, 31)}, {2006, 5, 3}, 1000},
+        {"31 April does not precede 1 May",
+         {MakeDateKey(2006, 4, 31), MakeDateKey(2006, 5, 1)},
+         {2006, 5, 1},
+         1000},
+        {"30 February is a stray key", {MakeDateKey(2004, 2, 30)}, {2004, 3, 2}, 1000},
         {"over a leap day", {MakeDateKey(2004, 2, 28)}, {2004, 3, 1}, -2},
         {"whole range", {MakeDateKey(1900, 1, 1)}, {9999, 12, 31}, -2958463},
         // Nothing before the date, so no date checks either.
@@ -75,6 +79,7 @@ TEST(CalendarDataTest, PreviousMarkOffsetRefusesUnsupportedDates) {
     const Case cases[] = {
         {{-1, 1, 1}, kE_FAIL},           {{2006, 13, 1}, kE_FAIL},
         {{2006, 2, 0}, kE_FAIL},         {{2006, 2, 32}, kE_FAIL},
+        {{2006, 4, 31}, kE_FAIL},        {{2006, 2, 29}, kE_FAIL},
         {{2006, 255, 255}, kE_FAIL},     {{10000, 1, 1}, kE_INVALIDARG},
         {{12000, 6, 15}, kE_INVALIDARG},
     };
@@ -211,6 +216,37 @@ TEST(CalendarDataTest, RevisionMovesOnEveryChangeOnly) {
     EXPECT_TRUE(changed());
     data.ClearMarks();
     EXPECT_TRUE(changed());
+}
+
+// Saving and following the cycles hang on these notifications.
+TEST(CalendarDataTest, ListenersHearEveryChangeWithItsKind) {
+    using Change = CalendarData::Change;
+    CalendarData data;
+    std::vector<Change> heard;
+    std::vector<Change> heardLater;
+    const int first = data.AddListener([&](Change change) { heard.push_back(change); });
+    data.AddListener([&](Change change) {
+        heardLater.push_back(change);
+        // A listener may change the data again, as following the cycles does.
+        if (change == Change::Marks) {
+            data.SetCycleLength(31);
+        }
+    });
+
+    data.ToggleMark(2006, 1, 1);
+    data.SetCycleLength(31); // no change: nobody is told
+    data.SetPeriodLength(4);
+    data.SetShowFertility(false);
+    data.SetMarks({});
+    data.ClearMarks(); // nothing to clear
+    EXPECT_EQ(heard, (std::vector<Change>{Change::Marks, Change::Settings, Change::Settings,
+                                          Change::Settings, Change::Marks}));
+    EXPECT_EQ(heardLater, heard);
+
+    data.RemoveListener(first);
+    data.ToggleMark(2006, 1, 2);
+    EXPECT_EQ(heard.size(), 5u);
+    EXPECT_EQ(heardLater.back(), Change::Marks);
 }
 
 // The straightforward answer: walk every mark from the smallest, keep the last

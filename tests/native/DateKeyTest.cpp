@@ -55,7 +55,7 @@ TEST(DateKeyTest, DaysInMonthFollowsGregorianLeapYears) {
     }
 }
 
-TEST(DateKeyTest, SupportedDatesAreYears1900To9999WithDays1To31) {
+TEST(DateKeyTest, SupportedDatesAreRealDatesOfYears1900To9999) {
     struct Case {
         DateKey key;
         bool supported;
@@ -63,7 +63,13 @@ TEST(DateKeyTest, SupportedDatesAreYears1900To9999WithDays1To31) {
     const Case cases[] = {
         {MakeDateKey(1900, 1, 1), true},
         {MakeDateKey(9999, 12, 31), true},
-        {MakeDateKey(2006, 4, 31), true},
+        {MakeDateKey(2006, 4, 30), true},
+        {MakeDateKey(2006, 4, 31), false},
+        {MakeDateKey(2004, 2, 29), true},
+        {MakeDateKey(2000, 2, 29), true},
+        {MakeDateKey(1900, 2, 29), false},
+        {MakeDateKey(2006, 2, 29), false},
+        {MakeDateKey(2006, 2, 30), false},
         {MakeDateKey(1899, 12, 31), false},
         {MakeDateKey(10000, 1, 1), false},
         {MakeDateKey(2006, 0, 1), false},
@@ -115,6 +121,7 @@ TEST(DateKeyTest, CheckedDayNumberRefusesDatesOutsideTheRange) {
         {2006, 13, 1, kE_FAIL},
         {2006, 1, 0, kE_FAIL},
         {2006, 1, 32, kE_FAIL},
+        {2006, 4, 31, kE_FAIL},
         {10000, 1, 1, kE_INVALIDARG},
         {65535, 12, 31, kE_INVALIDARG},
         // A field check comes before the year's upper bound.

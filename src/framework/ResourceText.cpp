@@ -1,0 +1,45 @@
+#include "framework/ResourceText.h"
+
+#include "framework/AppModule.h"
+#include "text/TextFormat.h"
+
+#include <cstdio>
+#include <vector>
+
+std::wstring ResourceLanguage() {
+    std::wstring language = LoadResourceString(kLanguageStringId);
+    return language.empty() ? std::wstring(L"en") : language;
+}
+
+std::wstring FormatResourceString(UINT id, std::initializer_list<std::wstring_view> args) {
+    return FillPlaceholders(LoadResourceString(id), args);
+}
+
+std::wstring FormatCountString(UINT id, long long count,
+                               std::initializer_list<std::wstring_view> args) {
+    const std::wstring forms = LoadResourceString(id);
+    const std::wstring number = std::to_wstring(count);
+    std::vector<std::wstring_view> all{number};
+    all.insert(all.end(), args.begin(), args.end());
+    return FillPlaceholders(PickPluralForm(forms, ResourceLanguage(), count), all);
+}
+
+std::wstring LocaleNumber(double value, int decimals) {
+    wchar_t plain[64] = L"";
+    std::swprintf(plain, 64, L"%.*f", decimals, value);
+    NUMBERFMTW format{};
+    wchar_t decimalSep[8] = L".";
+    wchar_t thousandSep[8] = L"";
+    ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, decimalSep, 8);
+    format.NumDigits = static_cast<UINT>(decimals);
+    format.LeadingZero = 1;
+    format.Grouping = 0;
+    format.lpDecimalSep = decimalSep;
+    format.lpThousandSep = thousandSep;
+    format.NegativeOrder = 1;
+    wchar_t out[64] = L"";
+    if (::GetNumberFormatEx(LOCALE_NAME_USER_DEFAULT, 0, plain, &format, out, 64) == 0) {
+        return plain;
+    }
+    return out;
+}
