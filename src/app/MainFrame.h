@@ -13,12 +13,6 @@ public:
     static constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
     static constexpr const wchar_t* kClassName = L"LunabelFrame";
 
-    static WindowClassInfo GetWndClassInfo() {
-        WindowClassInfo info = CFrameWindowImpl<CMainFrame>::GetWndClassInfo();
-        info.name = kClassName;
-        return info;
-    }
-
     BOOL PreTranslateMessage(MSG* msg) override;
 
     BEGIN_MSG_MAP(CMainFrame)

@@ -40,10 +40,10 @@ SYSTEMTIME CalendarView::LocalTime() {
 }
 
 CalendarView::CalendarView(Clock today)
-    : clock(today), picker(this), settingsButton(this, L"btn_settings"),
-      printButton(this, L"btn_print"), exitButton(this, L"btn_exit"), helpButton(this, L"btn_help"),
-      aboutButton(this, L"btn_about"), prevButton(this, L"btn_left"),
-      nextButton(this, L"btn_right") {
+    : clock(today), picker(&backgroundDC), settingsButton(&backgroundDC, L"btn_settings"),
+      printButton(&backgroundDC, L"btn_print"), exitButton(&backgroundDC, L"btn_exit"),
+      helpButton(&backgroundDC, L"btn_help"), aboutButton(&backgroundDC, L"btn_about"),
+      prevButton(&backgroundDC, L"btn_left"), nextButton(&backgroundDC, L"btn_right") {
     CxImage background;
     background.LoadFromResource(L"APP-BG");
     backgroundSurface = gdi::Surface(background.MakeDeviceBitmap(nullptr));

@@ -21,6 +21,7 @@
 
 class CalendarView : public CWindowImpl<CalendarView> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelCalendarView";
     static constexpr int kGridCount = 6;
 
     // Where the view learns today's date; the program reads the local clock.

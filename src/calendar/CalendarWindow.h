@@ -15,6 +15,7 @@ public:
                             const CalendarLocale& locale = UserCalendarLocale());
     ~CalendarWindow() override;
 
+    static constexpr const wchar_t* kClassName = L"LunabelMonthGrid";
     static WindowClassInfo GetWndClassInfo() {
         WindowClassInfo info;
         info.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;

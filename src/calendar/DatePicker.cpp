@@ -1,6 +1,5 @@
 #include "calendar/DatePicker.h"
 
-#include "calendar/CalendarView.h"
 #include "skin/PaintBuffer.h"
 
 namespace {
@@ -9,8 +8,8 @@ constexpr COLORREF kRose = RGB(215, 24, 62);
 
 } // namespace
 
-DatePicker::DatePicker(CalendarView* owner, const CalendarLocale& names)
-    : view(owner), locale(names), linePen(::CreatePen(PS_SOLID, 1, kRose)),
+DatePicker::DatePicker(const HDC* background, const CalendarLocale& names)
+    : backgroundDC(background), locale(names), linePen(::CreatePen(PS_SOLID, 1, kRose)),
       yearFont(gdi::MakeFont(L"Comic Sans MS", -20, FW_BOLD)),
       rangeFont(gdi::MakeFont(L"Comic Sans MS", -16, FW_NORMAL)) {}
 
@@ -49,9 +48,9 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
     const HDC dc = ::BeginPaint(hwnd_, &paint);
     {
         PaintBuffer buffer(dc);
-        const RECT place = GetRectIn(view->Handle());
-        ::BitBlt(buffer, 0, 0, place.right - place.left, place.bottom - place.top,
-                 view->BackgroundDC(), place.left, place.top, SRCCOPY);
+        const RECT place = GetRectIn(GetParent());
+        ::BitBlt(buffer, 0, 0, place.right - place.left, place.bottom - place.top, *backgroundDC,
+                 place.left, place.top, SRCCOPY);
 
         ::SetTextColor(buffer, kRose);
         ::SetBkMode(buffer, TRANSPARENT);

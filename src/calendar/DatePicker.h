@@ -12,12 +12,14 @@
 
 #include <string>
 
-class CalendarView;
-
 class DatePicker : public CWindowImpl<DatePicker> {
 public:
-    explicit DatePicker(CalendarView* owner, const CalendarLocale& locale = UserCalendarLocale());
+    // `background`: the parent's picture in its client coordinates, kept
+    // alive and in place by the parent.
+    explicit DatePicker(const HDC* background, const CalendarLocale& locale = UserCalendarLocale());
     ~DatePicker() override;
+
+    static constexpr const wchar_t* kClassName = L"LunabelHalfYearCaption";
 
     BEGIN_MSG_MAP(DatePicker)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
@@ -38,7 +40,7 @@ private:
 
     std::wstring MonthName(int month) const;
 
-    CalendarView* view;
+    const HDC* backgroundDC;
     const CalendarLocale& locale;
     std::wstring yearText;
     std::wstring rangeText;

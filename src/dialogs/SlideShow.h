@@ -18,9 +18,9 @@ public:
     SlideShow();
     ~SlideShow() override;
 
+    static constexpr const wchar_t* kClassName = L"LunabelSlideShow";
     static WindowClassInfo GetWndClassInfo() {
         WindowClassInfo info;
-        info.name = L"LunabelSlideShow";
         info.background = nullptr; // every paint covers the whole window
         return info;
     }

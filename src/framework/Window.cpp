@@ -2,9 +2,6 @@
 
 #include "framework/AppModule.h"
 
-#include <cstdint>
-#include <string>
-
 CWindowImplRoot::~CWindowImplRoot() {
     if (hwnd_ && ::IsWindow(hwnd_)) {
         // Cut loose first: the derived parts of the object are already gone.
@@ -13,10 +10,8 @@ CWindowImplRoot::~CWindowImplRoot() {
     }
 }
 
-ATOM CWindowImplRoot::RegisterWindowClass(const WindowClassInfo& info, WNDPROC proc,
-                                          const void* classKey) {
-    const std::wstring madeUpName =
-        L"Lunabel:" + std::to_wstring(reinterpret_cast<std::uintptr_t>(classKey));
+ATOM CWindowImplRoot::RegisterWindowClass(const wchar_t* name, const WindowClassInfo& info,
+                                          WNDPROC proc) {
     const HINSTANCE instance = AppModule().GetModuleInstance();
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
@@ -25,7 +20,7 @@ ATOM CWindowImplRoot::RegisterWindowClass(const WindowClassInfo& info, WNDPROC p
     wc.hInstance = instance;
     wc.hCursor = info.cursor ? ::LoadCursorW(nullptr, info.cursor) : nullptr;
     wc.hbrBackground = info.background;
-    wc.lpszClassName = info.name ? info.name : madeUpName.c_str();
+    wc.lpszClassName = name;
     if (info.icon) {
         // Kept for the life of the process, like the class itself.
         wc.hIcon = static_cast<HICON>(

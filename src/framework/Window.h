@@ -4,6 +4,7 @@
 //
 //   class Swatch : public CWindowImpl<Swatch> {
 //   public:
+//       static constexpr const wchar_t* kClassName = L"LunabelSwatch";
 //       static WindowClassInfo GetWndClassInfo() {
 //           WindowClassInfo info;
 //           info.style = CS_HREDRAW | CS_VREDRAW;
@@ -78,9 +79,9 @@ template <DWORD Style, DWORD ExStyle = 0> struct CWinTraits {
 
 using CControlWinTraits = CWinTraits<WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS>;
 
-// What a window class registers with. A class hides GetWndClassInfo with its own.
+// What a window class registers with, besides its name. A class hides
+// GetWndClassInfo with its own.
 struct WindowClassInfo {
-    const wchar_t* name = nullptr; // null: a name is made up for the C++ class
     UINT style = 0;
     const wchar_t* cursor = IDC_ARROW; // a system cursor, or null
     HBRUSH background = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
@@ -103,9 +104,7 @@ public:
     virtual void OnFinalMessage(HWND) {}
 
 protected:
-    // Without a name in `info`, one is made from `classKey`, unique per class.
-    static ATOM RegisterWindowClass(const WindowClassInfo& info, WNDPROC proc,
-                                    const void* classKey);
+    static ATOM RegisterWindowClass(const wchar_t* name, const WindowClassInfo& info, WNDPROC proc);
     HWND CreateWithClass(ATOM atom, HWND parent, const RECT& rect, const wchar_t* text, DWORD style,
                          DWORD exStyle, HMENU menuOrId);
     // Shared by every class of the template. It keeps the object in
@@ -113,6 +112,8 @@ protected:
     static LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
+// T names its window class in `static constexpr const wchar_t* kClassName`:
+// accessibility tools and users' automation scripts find the windows by it.
 template <class T, class Traits = CControlWinTraits> class CWindowImpl : public CWindowImplRoot {
 public:
     static WindowClassInfo GetWndClassInfo() { return {}; }
@@ -126,13 +127,10 @@ public:
 
     // Registered on first use, once per process.
     static ATOM WindowClassAtom() {
-        static const ATOM atom = RegisterWindowClass(T::GetWndClassInfo(), WindowProc, &classKey);
+        static const ATOM atom =
+            RegisterWindowClass(T::kClassName, T::GetWndClassInfo(), WindowProc);
         return atom;
     }
-
-private:
-    // Its address tells the classes of the template apart.
-    static inline char classKey = 0;
 };
 
 // --- message maps ------------------------------------------------------------

@@ -1,6 +1,5 @@
 #include "skin/IconButton.h"
 
-#include "calendar/CalendarView.h"
 #include "skin/CxImage.h"
 #include "skin/PaintBuffer.h"
 
@@ -16,9 +15,9 @@ constexpr float kPressedGamma = 1.6f;
 
 } // namespace
 
-IconButton::IconButton(CalendarView* ownerView, const wchar_t* imageName)
+IconButton::IconButton(const HDC* background, const wchar_t* imageName)
     : labelFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD)),
-      handCursor(::LoadCursorW(nullptr, IDC_HAND)), owner(ownerView), iconName(imageName) {}
+      handCursor(::LoadCursorW(nullptr, IDC_HAND)), backgroundDC(background), iconName(imageName) {}
 
 IconButton::~IconButton() {
     // While the surfaces still exist: destruction may still paint.
@@ -29,7 +28,7 @@ IconButton::~IconButton() {
 
 LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     // The button starts from exactly the background pixels under it.
-    const RECT place = GetRectIn(owner->Handle());
+    const RECT place = GetRectIn(GetParent());
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
     CxImage icon;
@@ -39,7 +38,7 @@ LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     hoverSurface = gdi::Surface(width, height);
     pressedSurface = gdi::Surface(width, height);
     for (const gdi::Surface* surface : {&normalSurface, &hoverSurface, &pressedSurface}) {
-        ::BitBlt(surface->Get(), 0, 0, width, height, owner->BackgroundDC(), place.left, place.top,
+        ::BitBlt(surface->Get(), 0, 0, width, height, *backgroundDC, place.left, place.top,
                  SRCCOPY);
     }
 

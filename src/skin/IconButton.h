@@ -8,14 +8,16 @@
 
 #include <windows.h>
 
-class CalendarView;
-
 class IconButton : public CWindowImpl<IconButton> {
 public:
-    // `imageName`: an IMAGES resource; a missing one leaves the button blank.
-    IconButton(CalendarView* owner, const wchar_t* imageName);
+    // `background`: the parent's picture in its client coordinates, kept
+    // alive and in place by the parent; the button starts from the pixels
+    // under it. `imageName`: an IMAGES resource; a missing one leaves the
+    // button blank.
+    IconButton(const HDC* background, const wchar_t* imageName);
     ~IconButton() override;
 
+    static constexpr const wchar_t* kClassName = L"LunabelImageButton";
     static WindowClassInfo GetWndClassInfo() {
         WindowClassInfo info;
         info.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -59,7 +61,7 @@ private:
     gdi::Font labelFont;
     // A shared system cursor: not ours to destroy.
     HCURSOR handCursor;
-    CalendarView* owner;
+    const HDC* backgroundDC;
     const wchar_t* iconName;
     // The finished picture of each state, composed once and then only copied.
     gdi::Surface normalSurface;

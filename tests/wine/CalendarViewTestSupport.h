@@ -80,6 +80,8 @@ private:
 // Stands where the frame stands; counts close requests instead of closing.
 class Host : public CWindowImpl<Host, CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestViewHost";
+
     int closeRequests = 0;
 
     BEGIN_MSG_MAP(Host)

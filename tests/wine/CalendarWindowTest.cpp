@@ -38,6 +38,8 @@ constexpr COLORREF kPeriodFrame = RGB(0, 50, 160);
 class TestParent
     : public CWindowImpl<TestParent, CWinTraits<WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN>> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestGridParent";
+
     TestParent() : background(kParentSize, kParentSize), backgroundDC(background.Get()) {
         // Blocks of different colours, so a background copied from the wrong
         // place shows.

@@ -41,6 +41,8 @@ private:
 
 class Sink : public CWindowImpl<Sink, CWinTraits<WS_POPUP>> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestSink";
+
     std::vector<UINT> received;
     std::wstring typed;
 

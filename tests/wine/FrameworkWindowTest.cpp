@@ -21,6 +21,8 @@ using PopupTraits = CWinTraits<WS_POPUP>;
 
 class Probe : public CWindowImpl<Probe, PopupTraits> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestProbe";
+
     std::vector<UINT> seen;
     HWND handleDuringCreate = nullptr;
     HWND finalHandle = nullptr;
@@ -66,6 +68,8 @@ private:
 // button do, and chains to a base map.
 class Grid : public CWindowImpl<Grid> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestGrid";
+
     static WindowClassInfo GetWndClassInfo() {
         WindowClassInfo info;
         info.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
@@ -201,6 +205,10 @@ TEST(FrameworkWindow, ClassesRegisterOnceWithTheirOwnLook) {
 
     EXPECT_EQ(::GetClassWord(first, GCW_ATOM), ::GetClassWord(second, GCW_ATOM));
     EXPECT_NE(::GetClassWord(first, GCW_ATOM), ::GetClassWord(probe, GCW_ATOM));
+    wchar_t name[64] = L"";
+    ::GetClassNameW(first, name, 64);
+    EXPECT_STREQ(name, L"LunabelTestGrid") << "named as the class says, for tools that look";
+    EXPECT_EQ(::FindWindowW(L"LunabelTestProbe", nullptr), probe.Handle());
 
     EXPECT_EQ(::GetClassLongPtrW(first, GCL_STYLE),
               static_cast<ULONG_PTR>(CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS));

@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
 // Stands in for the dialog: gives the font and the brush the link asks for.
 class LinkHost : public CWindowImpl<LinkHost, CWinTraits<WS_POPUP | WS_CLIPCHILDREN>> {
 public:
+    static constexpr const wchar_t* kClassName = L"LunabelTestLinkHost";
+
     HFONT font = nullptr;
     int brushRequests = 0;
 
