@@ -63,6 +63,7 @@ void MonthModel::ClearFlags() {
         for (DayCell& cell : row) {
             cell.marked = false;
             cell.period = false;
+            cell.predicted = false;
             cell.fertile = false;
         }
     }
@@ -99,6 +100,7 @@ void MonthModel::ClassifyDays() {
                 // fertile window show, nothing after them is predicted.
                 const int cycleDay = cycleLength >= 1 ? sinceMark % cycleLength : sinceMark;
                 cell.period = cycleDay < periodLength;
+                cell.predicted = cell.period;
                 cell.fertile = cycleDay >= kFertileFirst && cycleDay <= kFertileLast;
             } else if (data_.IsMarked(year, month, d)) {
                 cell.marked = true;

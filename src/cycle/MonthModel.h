@@ -25,6 +25,7 @@ struct DayCell {
     int day = 0; // 0 outside the month
     bool marked = false;
     bool period = false;
+    bool predicted = false; // a period day of the repeated cycle, not of a recorded period
     bool fertile = false;
     std::wstring text;
 };

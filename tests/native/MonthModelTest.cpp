@@ -53,6 +53,7 @@ Flags Collect(const MonthModel& model) {
             if (cell.period) {
                 flags.period.push_back(cell.day);
             }
+            EXPECT_TRUE(cell.period || !cell.predicted) << "day " << cell.day;
             if (cell.fertile) {
                 flags.fertile.push_back(cell.day);
             }
@@ -243,7 +244,11 @@ TEST(ClassifyTest, PredictionRepeatsFromLatestMark) {
                 model.SetMonth(y, m);
                 for (const auto& row : model.cells) {
                     for (const DayCell& cell : row) {
-                        if (cell.day <= 0 || MakeDateKey(y, m, cell.day) <= s.mark) {
+                        if (cell.day <= 0) {
+                            continue;
+                        }
+                        if (MakeDateKey(y, m, cell.day) <= s.mark) {
+                            EXPECT_FALSE(cell.predicted) << "recorded, not predicted";
                             continue;
                         }
                         const std::int64_t since = DayNumber(y, m, cell.day) - markDay;
@@ -253,6 +258,8 @@ TEST(ClassifyTest, PredictionRepeatsFromLatestMark) {
                                      << y << "-" << m << "-" << cell.day << " cycle " << s.cycle);
                         EXPECT_FALSE(cell.marked);
                         EXPECT_EQ(cell.period, r < s.period);
+                        EXPECT_EQ(cell.predicted, cell.period && !inFirstPeriod)
+                            << "the latest mark's own period is recorded";
                         EXPECT_EQ(cell.fertile, !inFirstPeriod && r >= 10 && r <= 14);
                     }
                 }
