@@ -34,6 +34,7 @@
 #define IDS_HELP_PRINT 171
 #define IDS_HELP_ABOUT 172
 #define IDS_HELP_NAVIGATION 173
+#define IDS_HELP_KEYBOARD 174
 
 // Print dialog
 #define IDC_PRINT_PROPERTIES 3
@@ -46,3 +47,31 @@
 #define IDC_ABOUT_TITLE 1001
 #define IDC_WEB_LINK 1020
 #define IDC_SUPPORT_LINK 1021
+
+// What a screen reader hears (accessibility.rc): a day's state after its
+// date, default actions, names of pictures without words.
+#define IDS_DAY_FIRST_DAY 330
+#define IDS_DAY_PERIOD 331
+#define IDS_DAY_EXPECTED_PERIOD 332
+#define IDS_DAY_FERTILE 333
+#define IDS_ACTION_MARK 334
+#define IDS_ACTION_REMOVE_MARK 335
+#define IDS_ACTION_PRESS 336
+#define IDS_PREVIOUS_HALF_YEAR 337
+#define IDS_NEXT_HALF_YEAR 338
+#define IDS_CAPTION_NAME 339
+
+// The view's context menu and the keys shown beside its items.
+#define IDS_MENU_MARK 350
+#define IDS_MENU_REMOVE_MARK 351
+#define IDS_MENU_TODAY 352
+#define IDS_MENU_SETTINGS 353
+#define IDS_MENU_PRINT 354
+#define IDS_MENU_HELP 355
+#define IDS_MENU_ABOUT 356
+#define IDS_MENU_EXIT 357
+#define IDS_KEY_SPACE 370
+#define IDS_KEY_CTRL_HOME 371
+#define IDS_KEY_CTRL_P 372
+#define IDS_KEY_F1 373
+#define IDS_KEY_ALT_F4 374

@@ -1,6 +1,7 @@
 #include "calendar/CalendarView.h"
 
 #include "calendar/Commands.h"
+#include "calendar/ViewCommands.h"
 #include "cycle/CalendarData.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/HelpDlg.h"
@@ -10,6 +11,8 @@
 #include "resource.h"
 #include "skin/CxImage.h"
 
+#include <windowsx.h>
+
 namespace {
 
 struct ButtonPlace {
@@ -17,6 +20,20 @@ struct ButtonPlace {
     RECT rect;
     WORD id;
     UINT caption; // string id, 0 for none
+    UINT name;    // string id of what a reader calls a button without caption
+};
+
+// The keys that move the keyboard's day, pressed without Ctrl.
+struct MoveKey {
+    UINT key;
+    FocusMove move;
+};
+
+constexpr MoveKey kMoveKeys[] = {
+    {VK_LEFT, FocusMove::PreviousDay},       {VK_RIGHT, FocusMove::NextDay},
+    {VK_UP, FocusMove::PreviousWeek},        {VK_DOWN, FocusMove::NextWeek},
+    {VK_HOME, FocusMove::FirstOfMonth},      {VK_END, FocusMove::LastOfMonth},
+    {VK_PRIOR, FocusMove::PreviousHalfYear}, {VK_NEXT, FocusMove::NextHalfYear},
 };
 
 constexpr std::array<RECT, CalendarView::kGridCount> kGridRects = {{
@@ -68,17 +85,20 @@ SIZE CalendarView::GetSize() const {
 
 LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     const ButtonPlace buttons[] = {
-        {&settingsButton, {355, 0, 405, 57}, CMD_SETTINGS, IDS_SETTINGS},
-        {&printButton, {430, 0, 480, 57}, CMD_PRINT, IDS_PRINT},
-        {&aboutButton, {505, 0, 555, 57}, CMD_ABOUT, IDS_ABOUT},
-        {&exitButton, {580, 0, 630, 57}, CMD_EXIT, IDS_EXIT},
-        {&helpButton, {280, 0, 330, 57}, CMD_HELP, IDS_HELP},
-        {&prevButton, {250, 73, 276, 97}, CMD_PREV, 0},
-        {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0},
+        {&settingsButton, {355, 0, 405, 57}, CMD_SETTINGS, IDS_SETTINGS, 0},
+        {&printButton, {430, 0, 480, 57}, CMD_PRINT, IDS_PRINT, 0},
+        {&aboutButton, {505, 0, 555, 57}, CMD_ABOUT, IDS_ABOUT, 0},
+        {&exitButton, {580, 0, 630, 57}, CMD_EXIT, IDS_EXIT, 0},
+        {&helpButton, {280, 0, 330, 57}, CMD_HELP, IDS_HELP, 0},
+        {&prevButton, {250, 73, 276, 97}, CMD_PREV, 0, IDS_PREVIOUS_HALF_YEAR},
+        {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0, IDS_NEXT_HALF_YEAR},
     };
     for (const ButtonPlace& place : buttons) {
         const std::wstring caption =
             place.caption == 0 ? std::wstring() : LoadResourceString(place.caption);
+        if (place.name != 0) {
+            place.button->SetAccessibleName(LoadResourceString(place.name));
+        }
         place.button->Create(hwnd_, place.rect, caption.c_str(), kChildStyle, 0, place.id);
     }
     picker.Create(hwnd_, kPickerRect, nullptr, kChildStyle, 0, 0);
@@ -88,7 +108,8 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     }
 
     const SYSTEMTIME now = clock();
-    ShowHalfYear(HalfYearOf(now.wYear, now.wMonth));
+    focus = FocusStart(now.wYear, now.wMonth, now.wDay);
+    ShowHalfYear(HalfYearOf(focus));
     return 0;
 }
 
@@ -122,6 +143,12 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case CMD_ABOUT:
         OpenAbout();
         break;
+    case CMD_TOGGLE_DAY:
+        ToggleDay(focus);
+        break;
+    case CMD_TODAY:
+        GoToToday();
+        break;
     default:
         handled = FALSE;
         break;
@@ -130,10 +157,20 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 }
 
 LRESULT CalendarView::OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
-    CalendarData::Instance().ToggleMark(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
+    const DateKey day = MakeDateKey(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
+    // The keys go on from a clicked day; a day not on screen leaves them be.
+    if (IsSupportedDate(day) && HalfYearOf(day) == shown) {
+        focus = day;
+        ShowFocus();
+    }
+    ToggleDay(day);
+    return 0;
+}
+
+void CalendarView::ToggleDay(DateKey day) {
+    CalendarData::Instance().ToggleMark(KeyYear(day), KeyMonth(day), KeyDay(day));
     // A mark moves the predictions of every later month, not only its own.
     ReclassifyGrids();
-    return 0;
 }
 
 // F1 anywhere in the main window.
@@ -206,6 +243,10 @@ void CalendarView::Step(bool forward) {
     if (!next) {
         return;
     }
+    // The keyboard's day comes along into the half-year shown next.
+    if (const std::optional<DateKey> moved = ShiftMonths(focus, forward ? 6 : -6)) {
+        focus = *moved;
+    }
     ShowHalfYear(*next);
 }
 
@@ -217,6 +258,7 @@ void CalendarView::ShowHalfYear(HalfYear half) {
     for (std::size_t i = 0; i < grids.size(); ++i) {
         grids[i]->SetMonth(half.year, firstMonth + static_cast<int>(i));
     }
+    ShowFocus();
     InvalidateGrids();
 }
 
@@ -224,4 +266,165 @@ void CalendarView::InvalidateGrids() {
     for (const auto& grid : grids) {
         grid->Invalidate();
     }
+}
+
+void CalendarView::FocusDay(DateKey day) {
+    focus = day;
+    if (const HalfYear half = HalfYearOf(day); !(half == shown)) {
+        ShowHalfYear(half);
+        return;
+    }
+    ShowFocus();
+}
+
+void CalendarView::GoToToday() {
+    const SYSTEMTIME now = clock();
+    FocusDay(FocusStart(now.wYear, now.wMonth, now.wDay));
+}
+
+CalendarWindow* CalendarView::GridShowing(DateKey day) const {
+    for (const auto& grid : grids) {
+        if (grid->year == KeyYear(day) && grid->month == KeyMonth(day)) {
+            return grid.get();
+        }
+    }
+    return nullptr;
+}
+
+void CalendarView::ShowFocus() {
+    const CalendarWindow* showing = GridShowing(focus);
+    // The grid that loses the day first, so that a reader hears the new one last.
+    for (const auto& grid : grids) {
+        if (grid.get() != showing) {
+            grid->SetFocusDay(0, false, false);
+        }
+    }
+    for (const auto& grid : grids) {
+        if (grid.get() == showing) {
+            grid->SetFocusDay(KeyDay(focus), hasFocus, hasFocus && keyboardUsed);
+        }
+    }
+}
+
+void CalendarView::UseKeyboard(bool used) {
+    if (keyboardUsed != used) {
+        keyboardUsed = used;
+        ShowFocus();
+    }
+}
+
+LRESULT CalendarView::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    UseKeyboard(true);
+    const bool control = ::GetKeyState(VK_CONTROL) < 0;
+    for (const Shortcut& shortcut : kShortcuts) {
+        if (shortcut.key == wParam && shortcut.control == control) {
+            // Notification code 1: the command comes from a key.
+            SendMessage(WM_COMMAND, MAKEWPARAM(shortcut.command, 1));
+            return 0;
+        }
+    }
+    if (!control) {
+        for (const MoveKey& key : kMoveKeys) {
+            if (key.key == wParam) {
+                // Nothing happens at the ends of the supported years.
+                if (const std::optional<DateKey> day = MoveFocus(focus, key.move)) {
+                    FocusDay(*day);
+                }
+                return 0;
+            }
+        }
+    }
+    // F1, the menu key, Shift+F10: the default procedure makes them messages.
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CalendarView::OnSetFocus(UINT, WPARAM, LPARAM, BOOL&) {
+    hasFocus = true;
+    ShowFocus();
+    return 0;
+}
+
+LRESULT CalendarView::OnKillFocus(UINT, WPARAM, LPARAM, BOOL&) {
+    hasFocus = false;
+    ShowFocus();
+    return 0;
+}
+
+// A press on any child: the frame goes until the keyboard is used again.
+LRESULT CalendarView::OnParentNotify(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    switch (LOWORD(wParam)) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+        UseKeyboard(false);
+        break;
+    default:
+        break;
+    }
+    return 0;
+}
+
+LRESULT CalendarView::OnMouseDown(UINT, WPARAM, LPARAM, BOOL& handled) {
+    UseKeyboard(false);
+    handled = FALSE;
+    return 0;
+}
+
+// From the keyboard (Shift+F10, the menu key) the point is (-1, -1) and the
+// menu opens at the keyboard's day; from the mouse it opens where she
+// clicked, on the day there if there is one.
+LRESULT CalendarView::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (at.x == -1 && at.y == -1) {
+        UseKeyboard(true);
+        const CalendarWindow* grid = GridShowing(focus);
+        if (!grid) {
+            return 0;
+        }
+        const RECT cell = grid->DayScreenRect(KeyDay(focus));
+        ShowContextMenu(POINT{cell.left, cell.bottom}, true);
+        return 0;
+    }
+    for (const auto& grid : grids) {
+        if (const int day = grid->DayAtScreen(at); day > 0) {
+            FocusDay(MakeDateKey(grid->year, grid->month, day));
+            ShowContextMenu(at, true);
+            return 0;
+        }
+    }
+    ShowContextMenu(at, false);
+    return 0;
+}
+
+void CalendarView::ShowContextMenu(POINT screen, bool onDay) {
+    win::Menu menu(::CreatePopupMenu());
+    if (!menu) {
+        return;
+    }
+    for (const MenuItem& item : kContextMenu) {
+        if (item.text == 0) {
+            ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        UINT text = item.text;
+        if (item.command == CMD_TOGGLE_DAY) {
+            if (!onDay) {
+                continue;
+            }
+            if (CalendarData::Instance().IsMarked(KeyYear(focus), KeyMonth(focus), KeyDay(focus))) {
+                text = IDS_MENU_REMOVE_MARK;
+            }
+        }
+        std::wstring label = LoadResourceString(text);
+        if (item.shortcut != 0) {
+            // After a tab the menu sets the keys apart, right-aligned.
+            label += L'\t' + LoadResourceString(item.shortcut);
+        }
+        ::AppendMenuW(menu.Get(), MF_STRING, item.command, label.c_str());
+    }
+    // The chosen command arrives as WM_COMMAND once the menu has closed.
+    ::TrackPopupMenu(menu.Get(), TPM_LEFTALIGN | TPM_TOPALIGN | TPM_RIGHTBUTTON, screen.x, screen.y,
+                     0, hwnd_, nullptr);
 }

@@ -2,6 +2,8 @@
 // month grids, the year caption with its arrows and the row of image buttons.
 // It owns the background picture every child copies what lies under it from,
 // turns a clicked day into a toggled mark and steps through the half-years.
+// It holds the keyboard focus: the keys move a day of its own through the
+// months, mark it and give commands, and its context menu offers them all.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +15,7 @@
 
 #include "calendar/CalendarWindow.h"
 #include "calendar/DatePicker.h"
+#include "calendar/DayFocus.h"
 #include "calendar/HalfYear.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
@@ -37,6 +40,14 @@ public:
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         MESSAGE_HANDLER(WM_DAY_CLICKED, OnDayClicked)
         MESSAGE_HANDLER(WM_HELP, OnHelp)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
+        MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
+        MESSAGE_HANDLER(WM_PARENTNOTIFY, OnParentNotify)
+        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnMouseDown)
+        MESSAGE_HANDLER(WM_RBUTTONDOWN, OnMouseDown)
+        MESSAGE_HANDLER(WM_MBUTTONDOWN, OnMouseDown)
     END_MSG_MAP()
 
     // The background picture's size in pixels; the frame fits its client area to it.
@@ -49,6 +60,10 @@ public:
     // Null before the window exists.
     CalendarWindow* Grid(int index) const { return grids[static_cast<std::size_t>(index)].get(); }
     const DatePicker& Picker() const { return picker; }
+    // The keyboard's day, always in the shown half-year.
+    DateKey FocusedDay() const { return focus; }
+    // The keyboard has been used since the last click: the focus frame shows.
+    bool KeyboardUsed() const { return keyboardUsed; }
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
@@ -56,6 +71,12 @@ private:
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
     LRESULT OnHelp(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled);
+    LRESULT OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnParentNotify(UINT, WPARAM wParam, LPARAM, BOOL&);
+    LRESULT OnMouseDown(UINT, WPARAM, LPARAM, BOOL& handled);
 
     void OpenSettings();
     void OpenPrint();
@@ -64,6 +85,18 @@ private:
     // Runs `openDialog` unless another dialog is open already.
     template <typename OpenDialog> void RunAlone(OpenDialog openDialog);
     void ReclassifyGrids();
+    // The path of a click on a day: the mark toggled, every grid reclassified.
+    void ToggleDay(DateKey day);
+
+    // Moves the keyboard's day, stepping the view to its half-year.
+    void FocusDay(DateKey day);
+    void GoToToday();
+    // Tells the grids where the keyboard's day is and whether its frame shows.
+    void ShowFocus();
+    void UseKeyboard(bool used);
+    // Null when no grid shows the day.
+    CalendarWindow* GridShowing(DateKey day) const;
+    void ShowContextMenu(POINT screen, bool onDay);
 
     void Step(bool forward);
     void ShowHalfYear(HalfYear half);
@@ -89,4 +122,9 @@ private:
     DeviceSettings printerSettings;
     // F1 arrives while a dialog is open too; one dialog at a time.
     bool dialogOpen = false;
+    DateKey focus = 0;
+    bool hasFocus = false;
+    // Set by a key, cleared by a click: the system's focus cues cannot be
+    // relied on for this under every Windows the program meets.
+    bool keyboardUsed = false;
 };

@@ -10,3 +10,7 @@ constexpr WORD CMD_HELP = 0xC003;
 constexpr WORD CMD_ABOUT = 0xC004;
 constexpr WORD CMD_PREV = 0xC005;
 constexpr WORD CMD_NEXT = 0xC006;
+// Toggle the mark of the keyboard's day, as a click on it does.
+constexpr WORD CMD_TOGGLE_DAY = 0xC007;
+// The keyboard's day back to today, and the view with it.
+constexpr WORD CMD_TODAY = 0xC008;

@@ -1,5 +1,7 @@
 #include "calendar/DatePicker.h"
 
+#include "framework/ResourceText.h"
+#include "resource.h"
 #include "skin/PaintBuffer.h"
 
 namespace {
@@ -29,6 +31,13 @@ void DatePicker::SetHalfYear(int year, bool firstHalf) {
     yearText = std::to_wstring(year);
     const int first = firstHalf ? 1 : 7;
     rangeText = MonthName(first) + L" - " + MonthName(first + 5);
+    if (IsWindow()) {
+        ::NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    }
+}
+
+std::wstring DatePicker::AccessibleName(long) const {
+    return FormatResourceString(IDS_CAPTION_NAME, {yearText, rangeText});
 }
 
 LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {

@@ -1,10 +1,11 @@
 // The caption between the arrow buttons: the shown year in large type and,
 // below a thin line, the half-year's first and last month names. It takes no
-// input; the view sets what it shows.
+// input; the view sets what it shows. A screen reader reads it as one text.
 #pragma once
 
 #include "cycle/CalendarLocale.h"
 #include "cycle/WinCalendarLocale.h"
+#include "framework/Accessible.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
 
@@ -12,7 +13,7 @@
 
 #include <string>
 
-class DatePicker : public CWindowImpl<DatePicker> {
+class DatePicker : public CWindowImpl<DatePicker>, public AccessibleContent {
 public:
     // `background`: the parent's picture in its client coordinates, kept
     // alive and in place by the parent.
@@ -25,10 +26,15 @@ public:
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
+        MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
     END_MSG_MAP()
 
     // Sets the texts only; the caller repaints.
     void SetHalfYear(int year, bool firstHalf);
+
+    std::wstring AccessibleName(long child) const override;
+    long AccessibleRole(long) const override { return ROLE_SYSTEM_STATICTEXT; }
+    long AccessibleState(long) const override { return STATE_SYSTEM_READONLY; }
 
     const std::wstring& YearText() const { return yearText; }
     const std::wstring& RangeText() const { return rangeText; }
@@ -47,4 +53,5 @@ private:
     gdi::Pen linePen;
     gdi::Font yearFont;
     gdi::Font rangeFont;
+    AccessibleHost accessible{*this, *this};
 };

@@ -29,7 +29,10 @@ LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     supportLink.SubclassWindow(GetDlgItem(IDC_SUPPORT_LINK));
     supportLink.SetHyperLink(kSupportTarget);
     supportLink.SetUnderline(LinkUnderline::OnHover);
-    return TRUE;
+    // The links come first in the tab order; the box still opens on OK, so
+    // that Enter closes it as before.
+    ::SetFocus(GetDlgItem(IDOK));
+    return FALSE;
 }
 
 LRESULT CAboutDlg::OnClose(WORD, WORD id, HWND, BOOL&) {

@@ -1,4 +1,4 @@
-// Move-only owners of the kernel, registry, memory, printer and COM handles
+// Move-only owners of the kernel, registry, memory, printer, menu and COM handles
 // the program opens, the way gdi::Object owns GDI handles: each closes its
 // handle when it goes, so no path through the code can leak one.
 //
@@ -90,6 +90,11 @@ struct PrinterTraits {
     static HANDLE None() { return nullptr; }
     static bool Close(HANDLE printer) { return ::ClosePrinter(printer) != 0; }
 };
+struct MenuTraits {
+    using Handle = HMENU;
+    static HMENU None() { return nullptr; }
+    static bool Close(HMENU menu) { return ::DestroyMenu(menu) != 0; }
+};
 } // namespace detail
 
 // Mutexes, events, threads, processes: anything CloseHandle closes and whose
@@ -100,6 +105,8 @@ using FindHandle = Unique<detail::FindTraits>;
 using RegKey = Unique<detail::RegKeyTraits>;
 using GlobalMemory = Unique<detail::GlobalTraits>;
 using Printer = Unique<detail::PrinterTraits>;
+// A menu no window holds (a window destroys its menu bar itself).
+using Menu = Unique<detail::MenuTraits>;
 
 // Keeps a global block locked for as long as it lives.
 template <typename T> class GlobalLock {

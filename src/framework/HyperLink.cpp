@@ -411,8 +411,14 @@ LRESULT CHyperLink::HandleMessage(WNDPROC original, UINT msg, WPARAM wParam, LPA
             return 0;
         }
         break;
-    case WM_GETDLGCODE:
+    case WM_GETDLGCODE: {
+        // Enter too, or a dialog would press its default button with it.
+        const auto* key = reinterpret_cast<const MSG*>(lParam);
+        if (key != nullptr && key->message == WM_KEYDOWN && key->wParam == VK_RETURN) {
+            return DLGC_WANTCHARS | DLGC_WANTMESSAGE;
+        }
         return DLGC_WANTCHARS;
+    }
     case WM_SETFOCUS:
     case WM_KILLFOCUS:
     case WM_ENABLE:

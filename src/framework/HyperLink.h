@@ -1,6 +1,6 @@
 // A link made of an existing static control: the static's text becomes the
 // label, a click on the label (or Enter/Space while focused) hands the target
-// to the shell.
+// to the shell. Give the static WS_TABSTOP for the keyboard to reach it.
 //
 //   CHyperLink web;
 //   web.SubclassWindow(GetDlgItem(IDC_WEB));

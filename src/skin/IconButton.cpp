@@ -1,5 +1,7 @@
 #include "skin/IconButton.h"
 
+#include "framework/AppModule.h"
+#include "resource.h"
 #include "skin/CxImage.h"
 #include "skin/PaintBuffer.h"
 
@@ -134,15 +136,19 @@ LRESULT IconButton::OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&) {
         Release();
         return 0;
     }
+    if (SendClick()) {
+        Invalidate();
+    }
+    return 0;
+}
+
+bool IconButton::SendClick() {
     const HWND self = hwnd_;
     ::SendMessageW(GetParent(), WM_COMMAND,
                    MAKEWPARAM(::GetDlgCtrlID(self), static_cast<WORD>(BN_CLICKED)),
                    reinterpret_cast<LPARAM>(self));
     // The command may have ended this window (Exit closes the program).
-    if (::IsWindow(self)) {
-        Invalidate();
-    }
-    return 0;
+    return ::IsWindow(self) != FALSE;
 }
 
 LRESULT IconButton::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
@@ -154,4 +160,33 @@ LRESULT IconButton::OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&) {
         Invalidate();
     }
     return 0;
+}
+
+LRESULT IconButton::OnPress(UINT, WPARAM, LPARAM, BOOL&) {
+    SendClick();
+    return 0;
+}
+
+std::wstring IconButton::AccessibleName(long) const {
+    if (!accessibleName.empty()) {
+        return accessibleName;
+    }
+    wchar_t text[256] = L"";
+    ::GetWindowTextW(hwnd_, text, 256);
+    return text;
+}
+
+long IconButton::AccessibleState(long) const {
+    if (!hovering) {
+        return 0;
+    }
+    return pressed ? STATE_SYSTEM_PRESSED | STATE_SYSTEM_HOTTRACKED : STATE_SYSTEM_HOTTRACKED;
+}
+
+std::wstring IconButton::AccessibleDefaultAction(long) const {
+    return LoadResourceString(IDS_ACTION_PRESS);
+}
+
+bool IconButton::DoAccessibleDefaultAction(long) {
+    return PostMessage(kPress) != FALSE;
 }

@@ -1,14 +1,20 @@
 // An image button on the main view's background: a picture with a caption
-// below it, in three states (idle, hover, pressed), driven by the mouse only.
-// A click reaches the parent as WM_COMMAND / BN_CLICKED with the control id.
+// below it, in three states (idle, hover, pressed), driven by the mouse; it
+// never takes the keyboard focus. A click reaches the parent as WM_COMMAND /
+// BN_CLICKED with the control id. To a screen reader it is a push button
+// that can be pressed.
 #pragma once
 
+#include "framework/Accessible.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
 
 #include <windows.h>
 
-class IconButton : public CWindowImpl<IconButton> {
+#include <string>
+#include <utility>
+
+class IconButton : public CWindowImpl<IconButton>, public AccessibleContent {
 public:
     // `background`: the parent's picture in its client coordinates, kept
     // alive and in place by the parent; the button starts from the pixels
@@ -34,7 +40,19 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
+        MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
+        MESSAGE_HANDLER(kPress, OnPress)
     END_MSG_MAP()
+
+    // What a screen reader calls the button; without one, its caption. The
+    // arrows paint no caption and need one.
+    void SetAccessibleName(std::wstring name) { accessibleName = std::move(name); }
+
+    std::wstring AccessibleName(long child) const override;
+    long AccessibleRole(long) const override { return ROLE_SYSTEM_PUSHBUTTON; }
+    long AccessibleState(long child) const override;
+    std::wstring AccessibleDefaultAction(long child) const override;
+    bool DoAccessibleDefaultAction(long child) override;
 
     bool IsCaptured() const { return captured; }
     bool IsHovering() const { return hovering; }
@@ -50,6 +68,14 @@ private:
     LRESULT OnLButtonDown(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
+    LRESULT OnPress(UINT, WPARAM, LPARAM, BOOL&);
+
+    // Posted by a reader's default action, so that its call returns before
+    // the command opens a dialog.
+    static constexpr UINT kPress = WM_APP + 1;
+
+    // Tells the parent, as a click does; false when that ended the button.
+    bool SendClick();
 
     bool Contains(LPARAM point) const;
     void Release();
@@ -67,4 +93,6 @@ private:
     gdi::Surface normalSurface;
     gdi::Surface hoverSurface;
     gdi::Surface pressedSurface;
+    std::wstring accessibleName;
+    AccessibleHost accessible{*this, *this};
 };

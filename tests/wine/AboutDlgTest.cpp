@@ -133,32 +133,33 @@ TEST_F(AboutDlgTest, IsABorderlessPictureWithNameVersionAndTwoLinks) {
     }});
 }
 
-TEST_F(AboutDlgTest, TheLinksAreNoTabStops) {
-    std::vector<HWND> focused;
-    Run({[&](HWND dialog) {
-             const HWND ok = ::GetDlgItem(dialog, IDOK);
-             EXPECT_EQ(::GetFocus(), ok);
-             for (int id : {IDC_WEB_LINK, IDC_SUPPORT_LINK}) {
-                 EXPECT_EQ(::GetWindowLongPtrW(::GetDlgItem(dialog, id), GWL_STYLE) & WS_TABSTOP,
-                           0);
-             }
-             ::PostMessageW(ok, WM_KEYDOWN, VK_TAB, 0);
-         },
-         [&](HWND) {
-             focused.push_back(::GetFocus());
-             ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-             ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
-         },
-         [&](HWND dialog) {
-             focused.push_back(::GetFocus());
-             ::SendMessageW(dialog, WM_COMMAND, IDOK, 0);
-         }});
-    ASSERT_EQ(focused.size(), 2u);
-    for (HWND window : focused) {
-        const int id = ::GetDlgCtrlID(window);
-        EXPECT_NE(id, IDC_WEB_LINK);
-        EXPECT_NE(id, IDC_SUPPORT_LINK);
-    }
+// The box opens on OK; Tab then reaches the two links, and Enter on a link
+// opens it instead of closing the box.
+TEST_F(AboutDlgTest, TabReachesTheLinksAndEnterOpensTheFocusedOne) {
+    FakeShell shell;
+    std::vector<int> focused;
+    const auto pressTab = [&](HWND) {
+        focused.push_back(::GetDlgCtrlID(::GetFocus()));
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+    };
+    const INT_PTR result = Run({
+        pressTab,
+        pressTab,
+        [&](HWND) {
+            focused.push_back(::GetDlgCtrlID(::GetFocus()));
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+        },
+        pressTab,
+        [&](HWND) {
+            focused.push_back(::GetDlgCtrlID(::GetFocus()));
+            ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_RETURN, 0);
+        },
+    });
+    EXPECT_EQ(focused,
+              (std::vector<int>{IDOK, IDC_WEB_LINK, IDC_SUPPORT_LINK, IDC_SUPPORT_LINK, IDOK}));
+    ASSERT_EQ(shell.Count(), 1u);
+    EXPECT_EQ(shell.Log()[0].target, L"mailto:" + Widen(LUNABEL_SUPPORT_ADDRESS));
+    EXPECT_EQ(result, IDOK) << "Enter on OK still closes the box";
 }
 
 TEST_F(AboutDlgTest, EndsWithTheAnswerOfTheWayItWasClosedAndGivesTheStaticsBack) {
