@@ -110,7 +110,38 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     const SYSTEMTIME now = clock();
     focus = FocusStart(now.wYear, now.wMonth, now.wDay);
     ShowHalfYear(HalfYearOf(focus));
+
+    // The children's mouse messages are theirs alone; the loop shows them to us.
+    if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+    }
     return 0;
+}
+
+LRESULT CalendarView::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+    }
+    handled = FALSE;
+    return 0;
+}
+
+BOOL CalendarView::PreTranslateMessage(MSG* msg) {
+    switch (msg->message) {
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_XBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDBLCLK:
+        if (msg->hwnd == hwnd_ || ::IsChild(hwnd_, msg->hwnd)) {
+            UseKeyboard(false);
+        }
+        break;
+    default:
+        break;
+    }
+    return FALSE;
 }
 
 LRESULT CalendarView::OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&) {
@@ -348,27 +379,6 @@ LRESULT CalendarView::OnSetFocus(UINT, WPARAM, LPARAM, BOOL&) {
 LRESULT CalendarView::OnKillFocus(UINT, WPARAM, LPARAM, BOOL&) {
     hasFocus = false;
     ShowFocus();
-    return 0;
-}
-
-// A press on any child: the frame goes until the keyboard is used again.
-LRESULT CalendarView::OnParentNotify(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    switch (LOWORD(wParam)) {
-    case WM_LBUTTONDOWN:
-    case WM_RBUTTONDOWN:
-    case WM_MBUTTONDOWN:
-    case WM_XBUTTONDOWN:
-        UseKeyboard(false);
-        break;
-    default:
-        break;
-    }
-    return 0;
-}
-
-LRESULT CalendarView::OnMouseDown(UINT, WPARAM, LPARAM, BOOL& handled) {
-    UseKeyboard(false);
-    handled = FALSE;
     return 0;
 }
 

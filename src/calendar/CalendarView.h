@@ -18,11 +18,12 @@
 #include "calendar/DayFocus.h"
 #include "calendar/HalfYear.h"
 #include "framework/Gdi.h"
+#include "framework/MessageLoop.h"
 #include "framework/Window.h"
 #include "print/DeviceSettings.h"
 #include "skin/IconButton.h"
 
-class CalendarView : public CWindowImpl<CalendarView> {
+class CalendarView : public CWindowImpl<CalendarView>, public CMessageFilter {
 public:
     static constexpr const wchar_t* kClassName = L"LunabelCalendarView";
     static constexpr int kGridCount = 6;
@@ -36,6 +37,7 @@ public:
 
     BEGIN_MSG_MAP(CalendarView)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_COMMAND, OnCommand)
         MESSAGE_HANDLER(WM_DAY_CLICKED, OnDayClicked)
@@ -44,11 +46,12 @@ public:
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
         MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
         MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
-        MESSAGE_HANDLER(WM_PARENTNOTIFY, OnParentNotify)
-        MESSAGE_HANDLER(WM_LBUTTONDOWN, OnMouseDown)
-        MESSAGE_HANDLER(WM_RBUTTONDOWN, OnMouseDown)
-        MESSAGE_HANDLER(WM_MBUTTONDOWN, OnMouseDown)
     END_MSG_MAP()
+
+    // Sees the thread's messages before they are dispatched, through the
+    // loop's filters: a mouse button pressed anywhere on the view or its
+    // children ends the keyboard's frame. Consumes nothing.
+    BOOL PreTranslateMessage(MSG* msg) override;
 
     // The background picture's size in pixels; the frame fits its client area to it.
     SIZE GetSize() const;
@@ -67,6 +70,7 @@ public:
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnEraseBackground(UINT, WPARAM wParam, LPARAM, BOOL&);
     LRESULT OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled);
     LRESULT OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&);
@@ -75,8 +79,6 @@ private:
     LRESULT OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnSetFocus(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
-    LRESULT OnParentNotify(UINT, WPARAM wParam, LPARAM, BOOL&);
-    LRESULT OnMouseDown(UINT, WPARAM, LPARAM, BOOL& handled);
 
     void OpenSettings();
     void OpenPrint();
