@@ -264,6 +264,8 @@ render dlg_print 372x300 rgba "$frost"
 render dlg_help 414x396 rgba "$frost"
 render dlg_about 324x292 rgba "$frost"
 render heart_small 7x6 rgba '#fffcfb'
+# The help pages lie on the help dialog's body, from (11, 57) of its picture.
+render help_keyboard 386x174 rgba "$out/dlg_help.png@11,57"
 
 echo "render.sh: icon into $res/lunabel.ico"
 for s in 16 32 48; do

@@ -81,9 +81,15 @@ void SlideShow::DrawPage(HDC dc, const RECT& client) const {
         ::BitBlt(dc, 0, 0, std::min<int>(slide.width, client.right),
                  std::min<int>(slide.height, client.bottom), slide.pictureDC.Get(), 0, 0, SRCCOPY);
     }
-    RECT captionRect = client;
-    captionRect.top = captionRect.bottom - kCaptionHeight;
     gdi::SelectGuard font(dc, captionFont.Get());
+    // Two lines fill the strip; a longer caption grows it upward, into the
+    // room its page's picture leaves.
+    RECT needed{};
+    ::DrawTextW(dc, slide.caption.c_str(), static_cast<int>(slide.caption.size()), &needed,
+                DT_CALCRECT);
+    RECT captionRect = client;
+    captionRect.top =
+        captionRect.bottom - std::max<LONG>(kCaptionHeight, needed.bottom - needed.top);
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, slide.caption.c_str(), static_cast<int>(slide.caption.size()), &captionRect, 0);

@@ -12,7 +12,8 @@
 
 class SlideShow : public CWindowImpl<SlideShow, CWinTraits<WS_CHILD | WS_VISIBLE>> {
 public:
-    // Height of the caption strip at the bottom of the window.
+    // Height of the caption strip at the bottom of the window: two lines. A
+    // caption of more lines takes more, over its picture's free lower part.
     static constexpr int kCaptionHeight = 32;
 
     SlideShow();

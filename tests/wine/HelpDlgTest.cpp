@@ -11,6 +11,7 @@
 
 #include <commctrl.h>
 
+#include <iterator>
 #include <optional>
 #include <string>
 
@@ -26,6 +27,11 @@ std::string Enabled(HWND dialog) {
     }
     return states;
 }
+
+// The pictures of the pages, in order.
+constexpr const wchar_t* kPictures[] = {L"dlg_settings", L"dlg_print", L"btn_about", L"btn_right",
+                                        L"help_keyboard"};
+constexpr int kPages = static_cast<int>(std::size(kPictures));
 
 HWND SlideWindow(HWND dialog) {
     // The placeholder has the same id and comes first; the slide show is visible.
@@ -60,9 +66,9 @@ TEST_F(HelpDlgTest, NavigationEnablesOnlyTheWaysThatLeadSomewhere) {
         const char* enabled; // "<<", "<", ">", ">>"
     };
     const Press presses[] = {
-        {IDC_NEXT_SLIDE, 1, "1111"},     {IDC_NEXT_SLIDE, 2, "1111"},  {IDC_NEXT_SLIDE, 3, "1100"},
-        {IDC_PREVIOUS_SLIDE, 2, "1111"}, {IDC_FIRST_SLIDE, 0, "0011"}, {IDC_LAST_SLIDE, 3, "1100"},
-        {IDC_FIRST_SLIDE, 0, "0011"},
+        {IDC_NEXT_SLIDE, 1, "1111"}, {IDC_NEXT_SLIDE, 2, "1111"},     {IDC_NEXT_SLIDE, 3, "1111"},
+        {IDC_NEXT_SLIDE, 4, "1100"}, {IDC_PREVIOUS_SLIDE, 3, "1111"}, {IDC_FIRST_SLIDE, 0, "0011"},
+        {IDC_LAST_SLIDE, 4, "1100"}, {IDC_FIRST_SLIDE, 0, "0011"},
     };
     std::string opening;
     std::vector<ModalDialogDriver::Step> steps{[&](HWND window) { opening = Enabled(window); }};
@@ -125,12 +131,13 @@ TEST_F(HelpDlgTest, EachOpeningStartsAfreshOnPageOne) {
                   }}),
                   IDOK);
         EXPECT_EQ(page, 0);
-        EXPECT_EQ(count, 4);
+        EXPECT_EQ(count, kPages);
         EXPECT_EQ(enabled, "0011");
     }
 }
 
-TEST_F(HelpDlgTest, CaptionsAreNumberedAndFitTheirStrip) {
+// Two lines fill the strip; a longer caption needs the room its picture leaves.
+TEST_F(HelpDlgTest, CaptionsAreNumberedAndFitTheirStripOrTheRoomBelowThePicture) {
     std::vector<std::wstring> captions;
     SIZE area{};
     std::vector<RECT> extents;
@@ -152,37 +159,43 @@ TEST_F(HelpDlgTest, CaptionsAreNumberedAndFitTheirStrip) {
         }
         Click(window, IDOK);
     }});
-    ASSERT_EQ(captions.size(), 4u);
+    ASSERT_EQ(captions.size(), static_cast<std::size_t>(kPages));
     for (std::size_t i = 0; i < captions.size(); ++i) {
         SCOPED_TRACE(::testing::Message() << "page " << i + 1);
         const std::wstring prefix = std::to_wstring(i + 1) + L". ";
         EXPECT_EQ(captions[i].rfind(prefix, 0), 0u);
         EXPECT_GT(captions[i].size(), prefix.size() + 20) << "a real text, not just the number";
         EXPECT_LE(extents[i].right, area.cx) << "a line is wider than the page";
-        EXPECT_LE(extents[i].bottom, SlideShow::kCaptionHeight) << "more than the strip holds";
+        CxImage picture;
+        ASSERT_TRUE(picture.LoadFromResource(kPictures[i]));
+        EXPECT_LE(extents[i].bottom,
+                  std::max<LONG>(SlideShow::kCaptionHeight, area.cy - picture.Height()))
+            << "the caption runs into the picture";
     }
 }
 
 TEST_F(HelpDlgTest, PageShowsItsPictureTopLeftAndItsCaptionInTheBottomStrip) {
-    struct Page {
-        const wchar_t* picture;
-        int presses; // of ">" from page 1
-    };
-    const Page pages[] = {
-        {L"dlg_settings", 0}, {L"dlg_print", 1}, {L"btn_about", 2}, {L"btn_right", 3}};
-    for (const Page& page : pages) {
-        SCOPED_TRACE(::testing::PrintToString(std::wstring(page.picture)));
+    for (int page = 0; page < kPages; ++page) {
+        SCOPED_TRACE(::testing::PrintToString(std::wstring(kPictures[page])));
         CxImage picture;
-        ASSERT_TRUE(picture.LoadFromResource(page.picture));
+        ASSERT_TRUE(picture.LoadFromResource(kPictures[page]));
         std::vector<ModalDialogDriver::Step> steps;
-        for (int i = 0; i < page.presses; ++i) {
+        for (int i = 0; i < page; ++i) {
             steps.push_back([](HWND window) { Click(window, IDC_NEXT_SLIDE); });
         }
         std::optional<Capture> shown, background;
         RECT area{};
+        int captionHeight = 0;
         steps.push_back([&](HWND window) {
             HWND slides = SlideWindow(window);
             ASSERT_NE(slides, nullptr);
+            {
+                gdi::WindowDC dc(slides);
+                gdi::SelectGuard font(dc.Get(), dialog.Slides().CaptionFont());
+                RECT r{0, 0, 0, 0};
+                ::DrawTextW(dc.Get(), dialog.Slides().Caption(page).c_str(), -1, &r, DT_CALCRECT);
+                captionHeight = std::max<int>(SlideShow::kCaptionHeight, r.bottom);
+            }
             area = WindowRectIn(slides, window);
             gdi::WindowDC dc(window);
             const int width = area.right - area.left;
@@ -196,7 +209,7 @@ TEST_F(HelpDlgTest, PageShowsItsPictureTopLeftAndItsCaptionInTheBottomStrip) {
 
         const int width = shown->Width();
         const int height = shown->Height();
-        const int strip = height - SlideShow::kCaptionHeight;
+        const int strip = height - captionHeight;
         const int pictureWidth = std::min(picture.Width(), width);
         const int pictureHeight = std::min(picture.Height(), strip);
         int pictureMismatches = 0;
