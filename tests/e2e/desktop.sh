@@ -154,3 +154,73 @@ report_done() { # newer-than-file pages
     done < <(find "$pdf_dir" -maxdepth 1 -name 'Lunabel_Report*.pdf' -newer "$1" 2>/dev/null)
     return 1
 }
+
+# --- the keyboard's day ------------------------------------------------------------
+
+# Dates as "year month day", one per line or call.
+date_after() { # year month day days
+    date -d "$1-$2-$3 + $4 day" '+%Y %-m %-d'
+}
+# The same day of the month MONTHS on, or that month's last day.
+months_after() { # year month day months
+    perl -e 'my ($y, $m, $d, $n) = @ARGV;
+        my $i = $y * 12 + $m - 1 + $n; $y = int($i / 12); $m = $i % 12 + 1;
+        my @days = (31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31);
+        $days[1] = 29 if ($y % 4 == 0 && $y % 100 != 0) || $y % 400 == 0;
+        $d = $days[$m - 1] if $d > $days[$m - 1];
+        print "$y $m $d\n";' -- "$@"
+}
+
+# The top edge of a day's cell, on the screen and in the background picture:
+# the month grid draws nothing there but the keyboard's dotted frame. Needs
+# the day's half-year on screen and the pointer away from the grids. The
+# view's one-pixel static edge lies between the window and the picture.
+cell_edge() { # year month day
+    local px py
+    read -r px py < <(cell_point "$1" "$2" "$3")
+    import -window root -crop "29x1+$((px - 2))+$((py - 2))" +repage -depth 8 rgb:- 2>/dev/null | md5sum
+}
+background_edge() { # year month day
+    local px py
+    read -r px py < <(cell_point "$1" "$2" "$3")
+    convert "$desktop_images/app-bg.png" -crop "29x1+$((px - 3 - X))+$((py - 3 - Y))" +repage \
+        -depth 8 rgb:- | md5sum
+}
+framed() { [ "$(cell_edge "$@")" != "$(background_edge "$@")" ]; }
+unframed() { [ "$(cell_edge "$@")" = "$(background_edge "$@")" ]; }
+
+# Marked or not, by the fill of the day's cell.
+shows_mark() { # year month day
+    local px py
+    read -r px py < <(cell_point "$1" "$2" "$3")
+    painted_as "$px" "$py" "$marked_fill"
+}
+shows_no_mark() {
+    local px py
+    read -r px py < <(cell_point "$1" "$2" "$3")
+    painted_other_than "$px" "$py" "$marked_fill"
+}
+
+# The keys a file holds after toggling days: a key toggled twice is gone.
+toggled_keys() { # initial keys..., then "--", then toggled keys...
+    perl -e 'my %on; my $toggling = 0;
+        for (@ARGV) { if ($_ eq "--") { $toggling = 1; next; }
+                      if ($toggling && $on{$_}) { delete $on{$_}; } else { $on{$_} = 1; } }
+        print join(" ", sort { $a <=> $b } keys %on), "\n";' -- "$@"
+}
+
+# --- the context menu ----------------------------------------------------------------
+
+# A popup menu is a window of the program without a title.
+menu=""
+found_menu() {
+    local window
+    for window in $(lunabel_windows | grep -vx "$main" || true); do
+        if [ -z "$(xdotool getwindowname "$window" 2>/dev/null)" ]; then
+            menu="$window"
+            return 0
+        fi
+    done
+    return 1
+}
+menu_closed() { ! lunabel_windows | grep -qx "$menu"; }
