@@ -301,7 +301,7 @@ void CalendarView::InvalidateGrids() {
 
 void CalendarView::FocusDay(DateKey day) {
     focus = day;
-    if (const HalfYear half = HalfYearOf(day); !(half == shown)) {
+    if (const HalfYear half = HalfYearOf(day); half != shown) {
         ShowHalfYear(half);
         return;
     }
@@ -344,11 +344,13 @@ void CalendarView::UseKeyboard(bool used) {
     }
 }
 
+// The keys the view knows bring the frame; others (F1, Alt+F4) leave the
+// look alone.
 LRESULT CalendarView::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    UseKeyboard(true);
     const bool control = ::GetKeyState(VK_CONTROL) < 0;
     for (const Shortcut& shortcut : kShortcuts) {
         if (shortcut.key == wParam && shortcut.control == control) {
+            UseKeyboard(true);
             // Notification code 1: the command comes from a key.
             SendMessage(WM_COMMAND, MAKEWPARAM(shortcut.command, 1));
             return 0;
@@ -357,6 +359,7 @@ LRESULT CalendarView::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     if (!control) {
         for (const MoveKey& key : kMoveKeys) {
             if (key.key == wParam) {
+                UseKeyboard(true);
                 // Nothing happens at the ends of the supported years.
                 if (const std::optional<DateKey> day = MoveFocus(focus, key.move)) {
                     FocusDay(*day);

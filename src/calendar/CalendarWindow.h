@@ -39,6 +39,7 @@ public:
         MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
         MESSAGE_HANDLER(WM_KILLFOCUS, OnKillFocus)
         MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
+        MESSAGE_HANDLER(WM_DESTROY, accessible.OnDestroy)
         MESSAGE_HANDLER(kDefaultAction, OnDefaultAction)
     END_MSG_MAP()
 

@@ -27,6 +27,7 @@ public:
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
+        MESSAGE_HANDLER(WM_DESTROY, accessible.OnDestroy)
     END_MSG_MAP()
 
     // Sets the texts only; the caller repaints.

@@ -379,6 +379,15 @@ AccessibleHost::~AccessibleHost() {
     }
 }
 
+LRESULT AccessibleHost::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
+    if (object_) {
+        object_->Disconnect();
+        object_.Reset();
+    }
+    handled = FALSE;
+    return 0;
+}
+
 LRESULT AccessibleHost::OnGetObject(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     // The object id arrives as a DWORD, whatever the width of lParam.
     if (static_cast<DWORD>(lParam) != static_cast<DWORD>(OBJID_CLIENT)) {

@@ -9,6 +9,7 @@
 //       Swatch() : accessible(*this, *this) {}
 //       BEGIN_MSG_MAP(Swatch)
 //           MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
+//           MESSAGE_HANDLER(WM_DESTROY, accessible.OnDestroy)
 //       END_MSG_MAP()
 //       std::wstring AccessibleName(long child) const override;
 //       long AccessibleRole(long child) const override { return ROLE_SYSTEM_GRAPHIC; }
@@ -65,12 +66,14 @@ public:
     AccessibleHost(const CWindow& window, AccessibleContent& content);
     AccessibleHost(const AccessibleHost&) = delete;
     AccessibleHost& operator=(const AccessibleHost&) = delete;
-    // Readers that still hold the object get errors from then on.
     ~AccessibleHost();
 
     // WM_GETOBJECT: the client object, made on the first request; every other
     // object is left to the system.
     LRESULT OnGetObject(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    // WM_DESTROY: readers that still hold the object get errors from then on;
+    // a window made again gets a new one. Passes the message on.
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
 private:
     const CWindow& window_;

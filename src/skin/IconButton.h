@@ -41,6 +41,7 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
         MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
+        MESSAGE_HANDLER(WM_DESTROY, accessible.OnDestroy)
         MESSAGE_HANDLER(kPress, OnPress)
     END_MSG_MAP()
 

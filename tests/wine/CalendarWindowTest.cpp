@@ -1,17 +1,21 @@
 // The month grid on screen, in a parent that handles clicks as the view does:
 // clicks toggle marks, the picture shows marks, periods and hearts over the
-// parent's background, and the hover frame follows the mouse.
+// parent's background, the hover frame follows the mouse, and a screen
+// reader walks and presses the days.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <oleacc.h>
 #include <windowsx.h>
 
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "MessagePump.h"
 #include "calendar/CalendarWindow.h"
+#include "framework/Handle.h"
 #include "skin/CxImage.h"
 #include "framework/Window.h"
 #include "CalendarDrawTestSupport.h"
@@ -399,4 +403,72 @@ TEST_F(CalendarWindowTest, CreatingAndDestroyingKeepsNoObjectsAlive) {
         }
     }
     EXPECT_EQ(gdi::GdiObjectCount(), before);
+}
+
+// June 2006 with Sunday first: the 1st is a Thursday (column 4), the 30th a
+// Friday in the fifth row.
+TEST_F(CalendarWindowTest, AReaderWalksTheDaysPressesOneAndLosesTheGridWithItsWindow) {
+    const com::Apartment apartment;
+    com::Ptr<IAccessible> table;
+    ASSERT_EQ(::AccessibleObjectFromWindow(grid, static_cast<DWORD>(OBJID_CLIENT),
+                                           __uuidof(IAccessible), table.PutVoid()),
+              S_OK);
+    struct Step {
+        long from;
+        long direction;
+        long to; // 0: none
+    };
+    const Step steps[] = {
+        {CHILDID_SELF, NAVDIR_FIRSTCHILD, 1},
+        {CHILDID_SELF, NAVDIR_LASTCHILD, 30},
+        {1, NAVDIR_PREVIOUS, 0},
+        {1, NAVDIR_NEXT, 2},
+        {30, NAVDIR_NEXT, 0},
+        {3, NAVDIR_NEXT, 4},
+        {1, NAVDIR_LEFT, 0},
+        {1, NAVDIR_UP, 0},
+        {1, NAVDIR_DOWN, 8},
+        {3, NAVDIR_RIGHT, 0},
+        {4, NAVDIR_LEFT, 0},
+        {10, NAVDIR_UP, 3},
+        {23, NAVDIR_DOWN, 30},
+        {24, NAVDIR_DOWN, 0},
+    };
+    for (const Step& s : steps) {
+        SCOPED_TRACE(testing::Message() << s.from << " direction " << s.direction);
+        VARIANT start;
+        ::VariantInit(&start);
+        start.vt = VT_I4;
+        start.lVal = s.from;
+        VARIANT end;
+        ::VariantInit(&end);
+        const HRESULT result = table->accNavigate(s.direction, start, &end);
+        if (s.to == 0) {
+            EXPECT_EQ(result, S_FALSE);
+            EXPECT_EQ(end.vt, VT_EMPTY);
+        } else {
+            EXPECT_EQ(result, S_OK);
+            ASSERT_EQ(end.vt, VT_I4);
+            EXPECT_EQ(end.lVal, s.to);
+        }
+    }
+
+    // The default action takes the click's road, once the reader's call returned.
+    VARIANT day;
+    ::VariantInit(&day);
+    day.vt = VT_I4;
+    day.lVal = 14;
+    ASSERT_EQ(table->accDoDefaultAction(day), S_OK);
+    EXPECT_TRUE(WaitFor([&] { return parent->clicks == 1; }));
+    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 6, 14));
+    BSTR action = nullptr;
+    ASSERT_EQ(table->get_accDefaultAction(day, &action), S_OK);
+    EXPECT_STREQ(action, L"Remove mark");
+    ::SysFreeString(action);
+
+    grid.DestroyWindow();
+    BSTR name = nullptr;
+    EXPECT_EQ(table->get_accName(day, &name), CO_E_OBJNOTCONNECTED)
+        << "the grid is gone; its object says so instead of reading what is left";
+    EXPECT_EQ(name, nullptr);
 }
