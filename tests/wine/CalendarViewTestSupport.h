@@ -115,9 +115,9 @@ protected:
         PumpMessages();
     }
 
-    // Shows the view in the half-year holding year-month.
-    void Open(int year, int month) {
-        SetToday(year, month);
+    // Shows the view in the half-year holding year-month, today being `day`.
+    void Open(int year, int month, int day = 15) {
+        SetToday(year, month, day);
         const SIZE size = view.GetSize();
         ASSERT_NE(host.Create(nullptr, RECT{kHostX, kHostY, kHostX + size.cx, kHostY + size.cy},
                               L"Lunabel view test", WS_POPUP | WS_CLIPCHILDREN),
