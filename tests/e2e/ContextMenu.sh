@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The context menu with the real mouse and keyboard: opened by a right-click
-# on a day and by Shift+F10 at the keyboard's day, it marks and takes marks
-# back; opened beside the days, each command item opens what it names, "Go
+# on a day and by Shift+F10 or the menu key at the keyboard's day, it marks
+# and takes marks back; opened beside the days, each command item opens what it names, "Go
 # to today" comes back from another half-year, and Exit leaves with the file
 # saved. Items are chosen by their access keys.
 #
@@ -55,14 +55,14 @@ await_main
 xdotool windowfocus --sync "$main"
 await "today's month is drawn" unframed "$ty" "$tm" "$td"
 
-# Opens the menu with a right-click at a point or with Shift+F10, then
-# chooses an item by its access key.
-choose() { # "right x y" | "shift+F10", key
-    if [ "$1" = shift+F10 ]; then
-        xdotool key shift+F10
-    else
+# Opens the menu with a right-click at a point or with keys, then chooses an
+# item by its access key.
+choose() { # "right x y" | keys that open it, key
+    if [[ "$1" == right* ]]; then
         read -r _ x y <<<"$1"
         xdotool mousemove "$x" "$y" click 3
+    else
+        xdotool key "$1"
     fi
     await "the context menu opens" found_menu
     xdotool key "$2"
@@ -103,10 +103,11 @@ for item in "s dlg_settings" "p dlg_print" "h dlg_help" "a dlg_about"; do
     await "Escape closes $picture" no_dialog
 done
 
-# 4. Go to today, from the next half-year, with the frame the keyboard brings.
+# 4. Go to today, from the next half-year, with the frame the keyboard brings;
+# the menu key opens the menu as Shift+F10 does.
 xdotool windowfocus --sync "$main"
 xdotool key Next
-choose shift+F10 t
+choose Menu t
 await "today is shown and framed" framed "$ty" "$tm" "$td"
 
 # 5. Exit.

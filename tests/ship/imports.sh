@@ -17,7 +17,7 @@ grep -q 'file format pei-x86-64' <<<"$headers" || fail "not a 64-bit Windows exe
 # A console program would open a console window beside the calendar.
 grep -Eq '^Subsystem[[:space:]]+0+2[[:space:]]' <<<"$headers" || fail "not a GUI program"
 
-system_dll='^(kernel32|user32|gdi32|comctl32|ole32|shell32|shlwapi|advapi32|comdlg32|uxtheme|msvcrt)\.dll$|^winspool\.drv$|^api-ms-win-crt-[a-z0-9-]+\.dll$'
+system_dll='^(kernel32|user32|gdi32|comctl32|ole32|oleaut32|oleacc|shell32|shlwapi|advapi32|comdlg32|uxtheme|msvcrt)\.dll$|^winspool\.drv$|^api-ms-win-crt-[a-z0-9-]+\.dll$'
 imports="$(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' <<<"$headers" | tr -d '\r')"
 [ -n "$imports" ] || fail "no import table found"
 while read -r dll; do
