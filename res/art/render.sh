@@ -263,6 +263,7 @@ render dlg_settings 361x200 rgba "$frost"
 render dlg_print 372x300 rgba "$frost"
 render dlg_help 414x396 rgba "$frost"
 render dlg_about 324x292 rgba "$frost"
+render dlg_history 660x490 rgba "$frost"
 render heart_small 7x6 rgba '#fffcfb'
 
 echo "render.sh: icon into $res/lunabel.ico"

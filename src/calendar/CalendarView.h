@@ -57,6 +57,7 @@ private:
     LRESULT OnHelp(UINT, WPARAM, LPARAM, BOOL&);
 
     void OpenSettings();
+    void OpenCycleHistory();
     void OpenPrint();
     void OpenHelp();
     void OpenAbout();

@@ -10,3 +10,4 @@ constexpr WORD CMD_HELP = 0xC003;
 constexpr WORD CMD_ABOUT = 0xC004;
 constexpr WORD CMD_PREV = 0xC005;
 constexpr WORD CMD_NEXT = 0xC006;
+constexpr WORD CMD_CYCLE_HISTORY = 0xC010;

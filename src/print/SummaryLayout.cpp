@@ -14,6 +14,11 @@ constexpr int kChartHeightPercent = 25;
 
 } // namespace
 
+Rect SummaryLayout::FigureLine(int index) const {
+    const int top = figures.top + index * lineHeight;
+    return Rect{figures.left, top, figures.right, top + lineHeight};
+}
+
 Rect SummaryLayout::Row(int index) const {
     const int top = tableHeader.bottom + index * rowHeight;
     return Rect{content.left, top, content.right, top + rowHeight};
@@ -26,6 +31,7 @@ SummaryLayout LayoutSummaryPage(const PageMetrics& page, const SummaryMeasures& 
     const int width = content.right - content.left;
     const int height = content.bottom - content.top;
     const int line = std::max(m.lineHeight, 1);
+    layout.lineHeight = line;
     const auto below = [&content](int top, int rectHeight) {
         return Rect{content.left, top, content.right, std::min(top + rectHeight, content.bottom)};
     };

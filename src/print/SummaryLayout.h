@@ -31,6 +31,7 @@ constexpr int kSummaryColumns = 4;
 
 struct SummaryLayout {
     Rect content;
+    int lineHeight = 0; // of the body text
     Rect title;
     Rect credit;
     Rect covered; // the line with the dates covered, under the title
@@ -44,6 +45,8 @@ struct SummaryLayout {
     bool hasMoreLine = false;
     Rect moreLine;
 
+    // Line 0 is the heading of the figures.
+    Rect FigureLine(int index) const;
     // Row 0 is the first under the header.
     Rect Row(int index) const;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "cycle/CalendarData.h"
+#include "history/Predictions.h"
+
 #include <algorithm>
 #include <optional>
 #include <vector>
@@ -224,6 +227,28 @@ TEST(CycleHistoryTest, DifferenceFromTheMedianInTenths) {
     ASSERT_EQ(history.figures.medianTenths, 285);
     EXPECT_EQ(DifferenceTenths(history.entries[0], history.figures), -15);
     EXPECT_EQ(DifferenceTenths(history.entries[1], history.figures), 15);
+}
+
+TEST(CycleHistoryTest, TypicalCycleBecomesTheLengthInForceWithinTheOfferedLengths) {
+    struct Case {
+        std::vector<int> lengths;
+        bool applied;
+        int lengthInForce;
+    };
+    const Case cases[] = {
+        {{30, 31}, false, 26},    // two cycles: the length in force stays
+        {{30, 31, 29}, true, 30}, // the typical cycle
+        {{15, 16, 17}, true, 20}, // shorter than Settings offers
+        {{45, 50, 55}, true, 40}, // longer
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::PrintToString(c.lengths));
+        CalendarData data;
+        data.SetMarks(Starts(kJan1, c.lengths));
+        data.SetCycleLength(26);
+        EXPECT_EQ(ApplyTypicalCycle(data), c.applied);
+        EXPECT_EQ(data.GetCycleLength(), c.lengthInForce);
+    }
 }
 
 } // namespace
