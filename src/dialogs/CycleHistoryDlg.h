@@ -46,11 +46,6 @@ public:
         COMMAND_ID_HANDLER(IDC_HISTORY_IMPORT, OnImport)
     END_MSG_MAP()
 
-    // What the dialog shows now.
-    const CycleHistory& History() const { return history; }
-    // Null before the dialog is shown.
-    const CycleChart* Chart() const { return chart ? &*chart : nullptr; }
-
 private:
     LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&);

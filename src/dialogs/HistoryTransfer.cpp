@@ -3,7 +3,6 @@
 #include <shlwapi.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <vector>
 
 #include "cycle/CalendarData.h"
@@ -19,8 +18,8 @@
 
 namespace {
 
-// The order of the Save As dialog's file types, counted from 1 as it does.
-constexpr UINT kCsvType = 1;
+// The calendar's place among the Save As dialog's file types, counted from 1
+// as the dialog does; the spreadsheet's is 1.
 constexpr UINT kIcsType = 2;
 
 void Tell(HWND owner, const std::wstring& text, UINT icon) {
@@ -40,7 +39,7 @@ bool HasExtension(const std::wstring& path, const wchar_t* extension) {
     return ::lstrcmpiW(::PathFindExtensionW(path.c_str()), extension) == 0;
 }
 
-// The name typed decides where it says, else the type chosen in the list.
+// An extension she typed decides; without one, the type chosen in the list.
 bool WantsCalendar(const FileDialogResult& chosen) {
     if (HasExtension(chosen.path, L".ics")) {
         return true;
@@ -105,6 +104,17 @@ std::wstring Lines(std::initializer_list<std::wstring> parts) {
     return text;
 }
 
+// How many starts are new, how many were found, which lines were not understood.
+std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan) {
+    return Lines(
+        {FormatCountString(IDS_IMPORT_ASK, static_cast<long long>(plan.newStarts.size())),
+         plan.alreadyMarked == 0
+             ? std::wstring()
+             : FormatCountString(IDS_IMPORT_FOUND, static_cast<long long>(plan.startsFound),
+                                 {std::to_wstring(plan.alreadyMarked)}),
+         scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)});
+}
+
 } // namespace
 
 void ExportHistory(HWND owner) {
@@ -129,16 +139,6 @@ void ExportHistory(HWND owner) {
         Tell(owner, FormatResourceString(IDS_EXPORT_FAILED, {chosen.path, SystemErrorText(error)}),
              MB_ICONWARNING);
     }
-}
-
-std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan) {
-    return Lines(
-        {FormatCountString(IDS_IMPORT_ASK, static_cast<long long>(plan.newStarts.size())),
-         plan.alreadyMarked == 0
-             ? std::wstring()
-             : FormatCountString(IDS_IMPORT_FOUND, static_cast<long long>(plan.startsFound),
-                                 {std::to_wstring(plan.alreadyMarked)}),
-         scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)});
 }
 
 bool ImportHistory(HWND owner) {

@@ -5,11 +5,6 @@
 
 #include <windows.h>
 
-#include <string>
-
-struct ImportScan;
-struct ImportPlan;
-
 // Asks where to save and writes her period starts (CSV) or the coming
 // months' predictions (iCalendar), as the file type she chose says.
 void ExportHistory(HWND owner);
@@ -17,7 +12,3 @@ void ExportHistory(HWND owner);
 // Asks for a file, reads it and, once she agrees, adds the new period starts.
 // True when marks were added.
 bool ImportHistory(HWND owner);
-
-// The question asked before an import adds anything: how many starts are
-// new, how many were found, and which lines were not understood.
-std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan);

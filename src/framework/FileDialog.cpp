@@ -6,12 +6,12 @@
 
 namespace {
 
-HRESULT SetTypes(IFileDialog* dialog, const std::vector<FileType>& types) {
+void SetTypes(IFileDialog* dialog, const std::vector<FileType>& types) {
     std::vector<COMDLG_FILTERSPEC> specs;
     for (const FileType& type : types) {
         specs.push_back({type.name.c_str(), type.pattern.c_str()});
     }
-    return dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
 }
 
 // Shows the dialog and reads what she chose.
