@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "HistoryTestSupport.h"
+#include "HistoryStarts.h"
 #include "cycle/CalendarData.h"
 #include "cycle/CalendarLocale.h"
 #include "cycle/MonthModel.h"

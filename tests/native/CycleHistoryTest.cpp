@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "HistoryTestSupport.h"
+#include "HistoryStarts.h"
 
 namespace {
 

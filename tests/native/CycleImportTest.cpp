@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "HistoryTestSupport.h"
+#include "HistoryStarts.h"
 #include "history/CycleExport.h"
 #include "history/CycleHistory.h"
 

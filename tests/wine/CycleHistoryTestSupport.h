@@ -10,33 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "HistoryStarts.h"
 #include "TestFiles.h"
 #include "cycle/DateKey.h"
 #include "history/FollowCycles.h"
 
 namespace historytest {
-
-inline DateKey AddDays(DateKey key, int days) {
-    int year = KeyYear(key);
-    int month = KeyMonth(key);
-    int day = KeyDay(key) + days;
-    while (day > DaysInMonth(year, month)) {
-        day -= DaysInMonth(year, month);
-        if (++month > 12) {
-            month = 1;
-            ++year;
-        }
-    }
-    return MakeDateKey(year, month, day);
-}
-
-inline std::vector<DateKey> Starts(DateKey first, const std::vector<int>& lengths) {
-    std::vector<DateKey> starts{first};
-    for (const int length : lengths) {
-        starts.push_back(AddDays(starts.back(), length));
-    }
-    return starts;
-}
 
 // Nineteen gaps from 10 February 2025 to 9 November 2026: an unusual 41, a
 // break of 120 days, and an unusual 22 among the twelve most recent.

@@ -1,4 +1,5 @@
-// Dates for the cycle history tests: starts laid out by their cycle lengths.
+// Period starts laid out by their cycle lengths, for the cycle history tests
+// natively and under Wine.
 #pragma once
 
 #include <vector>
