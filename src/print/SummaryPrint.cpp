@@ -1,5 +1,6 @@
 #include "print/SummaryPrint.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstring>
@@ -8,6 +9,7 @@
 #include "framework/Handle.h"
 #include "framework/PrintJob.h"
 #include "framework/ResourceText.h"
+#include "history/HistoryFiles.h"
 #include "print/SummaryPage.h"
 #include "resource.h"
 
@@ -75,7 +77,12 @@ void RunSummaryPrint(HWND owner, std::wstring& printerName, DeviceSettings& sett
     mode.Reset(dialog.hDevMode);
 
     if (FAILED(shown)) {
-        Tell(owner, FormatResourceString(IDS_SUMMARY_PRINT_FAILED, {printerName}), MB_ICONWARNING);
+        const DWORD error = ::CommDlgExtendedError();
+        Tell(owner,
+             error == PDERR_NODEFAULTPRN || error == PDERR_NODEVICES
+                 ? LoadResourceString(IDS_NO_PRINTERS)
+                 : FormatResourceString(IDS_PRINT_DIALOG_FAILED, {SystemErrorText(shown)}),
+             MB_ICONWARNING);
         return;
     }
     if (dialog.dwResultAction != PD_RESULT_PRINT) {
