@@ -12,8 +12,9 @@ tmp="$(mktemp -d)"
 rows=()
 row() { rows+=("$1|$2"); }
 
-log "data file, natively"
-bench/run.sh --benchmark_filter='^(LoadFile|SaveFile)/100000$' --benchmark_format=csv \
+log "data file and cycle history, natively"
+bench/run.sh --benchmark_format=csv \
+    --benchmark_filter='^(LoadFile|SaveFile|HistoryFromMarks)/100000$|^(ExportCsv|ExportIcs|ImportCsv)/10000(/0)?$' \
     >"$tmp/native.csv" 2>"$tmp/native.log" || {
     tail -n 20 "$tmp/native.log" >&2
     exit 1
@@ -23,6 +24,10 @@ native() { # benchmark name -> its real time
 }
 row "load 100,000 marks from the data file" "$(native LoadFile/100000)"
 row "save 100,000 marks to the data file" "$(native SaveFile/100000)"
+row "cycle history (list, figures, typical cycle) from 100,000 marks" "$(native HistoryFromMarks/100000)"
+row "export 10,000 period starts as CSV" "$(native ExportCsv/10000)"
+row "export 12 months of predictions as iCalendar, 10,000 marks" "$(native ExportIcs/10000)"
+row "import 10,000 period starts from CSV (read and plan)" "$(native ImportCsv/10000/0)"
 
 app=""
 data=""

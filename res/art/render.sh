@@ -263,6 +263,7 @@ render dlg_settings 361x200 rgba "$frost"
 render dlg_print 372x300 rgba "$frost"
 render dlg_help 414x396 rgba "$frost"
 render dlg_about 324x292 rgba "$frost"
+render dlg_history 660x490 rgba "$frost"
 render heart_small 7x6 rgba '#fffcfb'
 # The help pages lie on the help dialog's body, from (11, 57) of its picture.
 render help_keyboard 386x174 rgba "$out/dlg_help.png@11,57"

@@ -7,9 +7,11 @@
 
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
+#include "cycle/CalendarData.h"
 #include "framework/AppModule.h"
 #include "framework/Handle.h"
 #include "framework/MessageLoop.h"
+#include "history/FollowCycles.h"
 
 namespace {
 
@@ -17,6 +19,8 @@ int RunMainWindow(int showCommand) {
     CMessageLoop loop;
     AppModule().AddMessageLoop(&loop);
 
+    // Her typical cycle follows every change of marks while she wants it to.
+    const CycleFollower follower(CalendarData::Instance());
     auto frame = std::make_unique<CMainFrame>();
     if (frame->Create(nullptr, CWindow::rcDefault, nullptr, CMainFrame::kStyle,
                       CMainFrame::kExStyle) == nullptr) {

@@ -4,6 +4,7 @@
 #include "calendar/ViewCommands.h"
 #include "cycle/CalendarData.h"
 #include "dialogs/AboutDlg.h"
+#include "dialogs/CycleHistoryDlg.h"
 #include "dialogs/HelpDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "framework/AppModule.h"
@@ -165,6 +166,9 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case CMD_SETTINGS:
         OpenSettings();
         break;
+    case CMD_CYCLE_HISTORY:
+        OpenCycleHistory();
+        break;
     case CMD_PRINT:
         OpenPrint();
         break;
@@ -240,6 +244,15 @@ void CalendarView::OpenSettings() {
         if (dialog.DoModal(hwnd_) == IDOK) {
             ReclassifyGrids();
         }
+    });
+}
+
+// Use, import and following may all have changed what the grids show.
+void CalendarView::OpenCycleHistory() {
+    RunAlone([this] {
+        CycleHistoryDlg dialog(hwnd_, printerName, printerSettings);
+        dialog.DoModal(hwnd_);
+        ReclassifyGrids();
     });
 }
 

@@ -81,6 +81,7 @@ private:
     LRESULT OnKillFocus(UINT, WPARAM, LPARAM, BOOL&);
 
     void OpenSettings();
+    void OpenCycleHistory();
     void OpenPrint();
     void OpenHelp();
     void OpenAbout();

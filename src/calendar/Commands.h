@@ -14,3 +14,5 @@ constexpr WORD CMD_NEXT = 0xC006;
 constexpr WORD CMD_TOGGLE_DAY = 0xC007;
 // The keyboard's day back to today, and the view with it.
 constexpr WORD CMD_TODAY = 0xC008;
+// The cycle history dialog.
+constexpr WORD CMD_CYCLE_HISTORY = 0xC010;

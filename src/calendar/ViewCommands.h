@@ -19,6 +19,7 @@ inline constexpr MenuItem kContextMenu[] = {
     {IDS_MENU_MARK, CMD_TOGGLE_DAY, IDS_KEY_SPACE},
     {IDS_MENU_TODAY, CMD_TODAY, IDS_KEY_CTRL_HOME},
     {0, 0, 0},
+    {IDS_MENU_CYCLE_HISTORY, CMD_CYCLE_HISTORY, IDS_KEY_CTRL_H},
     {IDS_MENU_SETTINGS, CMD_SETTINGS, 0},
     {IDS_MENU_PRINT, CMD_PRINT, IDS_KEY_CTRL_P},
     {IDS_MENU_HELP, CMD_HELP, IDS_KEY_F1},
@@ -36,8 +37,7 @@ struct Shortcut {
 // F1 arrives as WM_HELP and Alt+F4 as the system's close; the keys that move
 // the keyboard's day are the view's own.
 inline constexpr Shortcut kShortcuts[] = {
-    {VK_SPACE, false, CMD_TOGGLE_DAY},
-    {VK_RETURN, false, CMD_TOGGLE_DAY},
-    {VK_HOME, true, CMD_TODAY},
-    {'P', true, CMD_PRINT},
+    {VK_SPACE, false, CMD_TOGGLE_DAY}, {VK_RETURN, false, CMD_TOGGLE_DAY},
+    {VK_HOME, true, CMD_TODAY},        {'P', true, CMD_PRINT},
+    {'H', true, CMD_CYCLE_HISTORY},
 };

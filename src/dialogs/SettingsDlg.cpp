@@ -1,6 +1,7 @@
 #include "dialogs/SettingsDlg.h"
 
 #include "cycle/CalendarData.h"
+#include "history/FollowCycles.h"
 
 #include <string>
 
@@ -38,6 +39,7 @@ LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     const CalendarData& data = CalendarData::Instance();
     const int cycleLength = data.GetCycleLength();
+    cycleLengthAtOpen = cycleLength;
     const int periodLength = data.GetPeriodLength();
     FillNumbers(cycleCombo, kFirstCycleLength, kLastCycleLength);
     FillNumbers(periodCombo, kFirstPeriodLength, kLastPeriodLength);
@@ -54,14 +56,18 @@ LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
 LRESULT SettingsDlg::OnOk(WORD, WORD, HWND, BOOL&) {
     CalendarData& data = CalendarData::Instance();
-    data.SetCycleLength(
+    const int cycleLength =
         static_cast<int>(::SendDlgItemMessageW(hwnd_, IDC_CYCLE_LENGTH, CB_GETCURSEL, 0, 0)) +
-        kFirstCycleLength);
+        kFirstCycleLength;
+    data.SetCycleLength(cycleLength);
     data.SetPeriodLength(
         static_cast<int>(::SendDlgItemMessageW(hwnd_, IDC_PERIOD_LENGTH, CB_GETCURSEL, 0, 0)) +
         kFirstPeriodLength);
     data.SetShowFertility(
         (::SendDlgItemMessageW(hwnd_, IDC_SHOW_FERTILITY, BM_GETCHECK, 0, 0) & 1) == 1);
+    if (cycleLength != cycleLengthAtOpen) {
+        StoreFollowingCycles(hwnd_, false);
+    }
     EndDialog(IDOK);
     return 0;
 }

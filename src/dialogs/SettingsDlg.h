@@ -44,4 +44,6 @@ private:
     LRESULT OnLabelColor(UINT, WPARAM, LPARAM, BOOL&);
 
     gdi::Font labelFont;
+    // A length of her own choosing ends "Keep following my cycles".
+    int cycleLengthAtOpen = 0;
 };

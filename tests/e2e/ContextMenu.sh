@@ -94,11 +94,12 @@ await "a day of another month shows a mark" shows_mark "$ty" "$month_b" "$day_b"
 
 # 3. Each command item opens what it names; beside the days there is no day item.
 beside="right $((X + 240)) $((Y + 104))"
-for item in "s dlg_settings" "p dlg_print" "h dlg_help" "a dlg_about"; do
+for item in "c dlg_history" "s dlg_settings" "p dlg_print" "h dlg_help" "a dlg_about"; do
     read -r key picture <<<"$item"
     choose "$beside" "$key"
     await_dialog "$picture"
-    focus_dialog
+    # Above every control: the history's bottom corner holds a button.
+    xdotool mousemove $((dlg_x + 20)) $((dlg_y + 8)) click 1
     xdotool key Escape
     await "Escape closes $picture" no_dialog
 done

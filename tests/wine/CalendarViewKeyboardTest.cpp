@@ -176,13 +176,14 @@ TEST_F(CalendarViewKeyboardTest, ShortcutsGiveTheirCommands) {
     OpenFocused(2006, 1, 10);
     Press({'P', true});
     Press({'P'});
+    Press({'H', true});
     Press({VK_HOME, true});
     std::vector<WORD> ids;
     for (const auto& command : view.commands) {
         ids.push_back(command.id);
         EXPECT_EQ(command.code, 1) << "as from an accelerator";
     }
-    EXPECT_EQ(ids, (std::vector<WORD>{CMD_PRINT, CMD_TODAY}));
+    EXPECT_EQ(ids, (std::vector<WORD>{CMD_PRINT, CMD_CYCLE_HISTORY, CMD_TODAY}));
 }
 
 // The frame shows only while the keyboard is in use and the view has the
@@ -296,6 +297,7 @@ TEST_F(CalendarViewKeyboardTest, TheContextMenuOffersTheDaysMarkAndTheCommands) 
     Command(CMD_TODAY); // the grids catch up with the mark
     const std::vector<std::wstring> commands = {L"Go to &today\tCtrl+Home",
                                                 L"-",
+                                                L"&Cycle history...\tCtrl+H",
                                                 L"&Settings...",
                                                 L"&Print...\tCtrl+P",
                                                 L"&Help\tF1",

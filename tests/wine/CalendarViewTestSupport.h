@@ -66,7 +66,8 @@ private:
         commands.push_back({id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
         // The dialog commands would open modal dialogs, which these tests don't drive.
         const bool opensDialog =
-            id == CMD_SETTINGS || id == CMD_PRINT || id == CMD_HELP || id == CMD_ABOUT;
+            id == CMD_SETTINGS || id == CMD_PRINT || id == CMD_HELP || id == CMD_ABOUT ||
+            id == CMD_CYCLE_HISTORY;
         handled = opensDialog && !opensDialogs;
         return 0;
     }

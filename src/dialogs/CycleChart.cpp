@@ -1,0 +1,35 @@
+#include "dialogs/CycleChart.h"
+
+#include "history/ChartPainter.h"
+#include "skin/PaintBuffer.h"
+
+CycleChart::CycleChart(HDC skinPicture)
+    : skin(skinPicture),
+      numberFont(gdi::MakeFont(L"Comic Sans MS", -11, FW_BOLD, ANTIALIASED_QUALITY)) {}
+
+CycleChart::~CycleChart() {
+    if (IsWindow()) {
+        DestroyWindow();
+    }
+}
+
+void CycleChart::Show(const CycleHistory& history, const std::wstring& description) {
+    recent = history.RecentCycles();
+    medianTenths = history.figures.medianTenths;
+    ::SetWindowTextW(hwnd_, description.c_str());
+    Invalidate(FALSE);
+}
+
+LRESULT CycleChart::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
+    PAINTSTRUCT paint{};
+    HDC dc = ::BeginPaint(hwnd_, &paint);
+    {
+        PaintBuffer buffer(dc);
+        const RECT client = GetClientRect();
+        const RECT place = GetRectIn(GetParent());
+        ::BitBlt(buffer, 0, 0, client.right, client.bottom, skin, place.left, place.top, SRCCOPY);
+        DrawCycleChart(buffer, client, recent, medianTenths, numberFont.Get());
+    }
+    ::EndPaint(hwnd_, &paint);
+    return 0;
+}

@@ -1,0 +1,237 @@
+#include "dialogs/CycleHistoryDlg.h"
+
+#include <commctrl.h>
+
+#include "cycle/CalendarData.h"
+#include "dialogs/HistoryTransfer.h"
+#include "framework/AppModule.h"
+#include "framework/ResourceText.h"
+#include "history/FollowCycles.h"
+#include "history/Predictions.h"
+#include "print/SummaryPrint.h"
+
+namespace {
+
+constexpr COLORREF kTitleColour = RGB(253, 232, 240);
+constexpr COLORREF kHeadingColour = RGB(215, 24, 62);
+constexpr COLORREF kTextColour = RGB(0, 0, 0);
+
+// Shares of the list's width, in percent, in the order of CycleRow.
+constexpr int kColumnPercent[] = {38, 17, 17, 28};
+
+struct ControlText {
+    int control;
+    UINT text;
+};
+
+constexpr ControlText kControlTexts[] = {
+    {IDC_HISTORY_TITLE, IDS_HISTORY_TITLE},
+    {IDC_HISTORY_CYCLES_LABEL, IDS_HISTORY_CYCLES_LABEL},
+    {IDC_HISTORY_FOLLOW, IDS_HISTORY_FOLLOW},
+    {IDC_HISTORY_PRINT, IDS_HISTORY_PRINT},
+    {IDC_HISTORY_EXPORT, IDS_HISTORY_EXPORT},
+    {IDC_HISTORY_IMPORT, IDS_HISTORY_IMPORT},
+    {IDCANCEL, IDS_HISTORY_CLOSE},
+};
+
+std::wstring JoinLines(const std::vector<std::wstring>& lines) {
+    std::wstring text;
+    for (const std::wstring& line : lines) {
+        if (!text.empty()) {
+            text += L"\r\n";
+        }
+        text += line;
+    }
+    return text;
+}
+
+} // namespace
+
+CycleHistoryDlg::CycleHistoryDlg(HWND view, std::wstring& viewPrinterName,
+                                 DeviceSettings& viewPrinterSettings)
+    : TransparentDlg(view), labelFont(MakeLabelFont()),
+      titleFont(gdi::MakeFont(L"Comic Sans MS", -22, FW_BOLD, ANTIALIASED_QUALITY)),
+      printerName(viewPrinterName), printerSettings(viewPrinterSettings) {}
+
+CycleHistoryDlg::~CycleHistoryDlg() = default;
+
+LRESULT CycleHistoryDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    InitBackground(hwnd_, L"dlg_history");
+    SetTexts();
+    // Statics select their own font after asking for colours: each gets the
+    // one it shows as its own.
+    SetStaticFonts(hwnd_, labelFont.Get());
+    ::SendMessageW(GetDlgItem(IDC_HISTORY_TITLE), WM_SETFONT,
+                   reinterpret_cast<WPARAM>(titleFont.Get()), FALSE);
+    const HWND follow = GetDlgItem(IDC_HISTORY_FOLLOW);
+    RemoveVisualStyle(follow);
+    ::SendMessageW(follow, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont.Get()), FALSE);
+    ::SendMessageW(follow, BM_SETCHECK, IsFollowingCycles() ? BST_CHECKED : BST_UNCHECKED, 0);
+
+    PlaceChart();
+    AddColumns();
+    Refresh();
+    // The list first, for the arrow keys.
+    ::SetFocus(GetDlgItem(IDC_HISTORY_CYCLES));
+    return FALSE;
+}
+
+void CycleHistoryDlg::SetTexts() {
+    // No caption shows it, but a screen reader names the dialog by it.
+    ::SetWindowTextW(hwnd_, LoadResourceString(IDS_HISTORY_TITLE).c_str());
+    for (const ControlText& item : kControlTexts) {
+        ::SetDlgItemTextW(hwnd_, item.control, LoadResourceString(item.text).c_str());
+    }
+    // The list is named after its label, which not every screen reader looks for.
+    std::wstring listName = LoadResourceString(IDS_HISTORY_CYCLES_LABEL);
+    std::erase(listName, L'&');
+    ::SetDlgItemTextW(hwnd_, IDC_HISTORY_CYCLES, listName.c_str());
+}
+
+// The template holds a placeholder where the chart goes; the chart takes its
+// place, and its place in the tab order, which it never stops at.
+void CycleHistoryDlg::PlaceChart() {
+    const HWND placeholder = GetDlgItem(IDC_HISTORY_CHART);
+    const RECT place = CWindow(placeholder).GetRectIn(hwnd_);
+    chart.emplace(ComposedDC());
+    chart->Create(hwnd_, place, nullptr, WS_CHILD | WS_VISIBLE, 0, IDC_HISTORY_CHART);
+    ::SetWindowPos(*chart, placeholder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ::DestroyWindow(placeholder);
+}
+
+void CycleHistoryDlg::AddColumns() {
+    const HWND list = GetDlgItem(IDC_HISTORY_CYCLES);
+    ListView_SetExtendedListViewStyle(list, LVS_EX_FULLROWSELECT | LVS_EX_DOUBLEBUFFER);
+    RECT client{};
+    ::GetClientRect(list, &client);
+    const int width = client.right - ::GetSystemMetrics(SM_CXVSCROLL);
+    const std::vector<std::wstring> names = CycleColumnNames();
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        LVCOLUMNW column{};
+        column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+        column.fmt = i == 0 || i == 3 ? LVCFMT_LEFT : LVCFMT_RIGHT;
+        column.cx = width * kColumnPercent[i] / 100;
+        column.pszText = const_cast<wchar_t*>(names[i].c_str());
+        column.iSubItem = static_cast<int>(i);
+        ListView_InsertColumn(list, static_cast<int>(i), &column);
+    }
+}
+
+void CycleHistoryDlg::Refresh() {
+    history = ComputeCycleHistory(CalendarData::Instance().Marks());
+    cachedRow = static_cast<std::size_t>(-1);
+    chart->Show(history, ChartDescription(history));
+    ShowFigures();
+
+    const HWND list = GetDlgItem(IDC_HISTORY_CYCLES);
+    const int rows = static_cast<int>(CycleRowCount(history));
+    ListView_SetItemCountEx(list, rows, 0);
+    // Her latest start is where reading begins.
+    if (rows > 0 && ListView_GetNextItem(list, -1, LVNI_FOCUSED) < 0) {
+        ListView_SetItemState(list, 0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    }
+    ::InvalidateRect(list, nullptr, TRUE);
+
+    const HWND use = GetDlgItem(IDC_HISTORY_USE);
+    ::SetWindowTextW(use, UseButtonText(history).c_str());
+    ::EnableWindow(use, history.typicalLength.has_value());
+}
+
+void CycleHistoryDlg::ShowFigures() {
+    ::SetDlgItemTextW(hwnd_, IDC_HISTORY_HEADING, FiguresHeading(history).c_str());
+    ::SetDlgItemTextW(
+        hwnd_, IDC_HISTORY_FIGURES,
+        JoinLines(FigureLines(history, CalendarData::Instance().GetCycleLength())).c_str());
+}
+
+LRESULT CycleHistoryDlg::OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    const auto dc = reinterpret_cast<HDC>(wParam);
+    const auto control = reinterpret_cast<HWND>(lParam);
+    const HBRUSH brush = ColorStatic(dc, control);
+    switch (::GetDlgCtrlID(control)) {
+    case IDC_HISTORY_TITLE:
+        ::SelectObject(dc, titleFont.Get());
+        ::SetTextColor(dc, kTitleColour);
+        break;
+    case IDC_HISTORY_HEADING:
+        ::SelectObject(dc, labelFont.Get());
+        ::SetTextColor(dc, kHeadingColour);
+        break;
+    default:
+        ::SelectObject(dc, labelFont.Get());
+        ::SetTextColor(dc, kTextColour);
+        break;
+    }
+    return reinterpret_cast<LRESULT>(brush);
+}
+
+LRESULT CycleHistoryDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    auto* header = reinterpret_cast<NMHDR*>(lParam);
+    if (header->idFrom != IDC_HISTORY_CYCLES || header->code != LVN_GETDISPINFOW) {
+        handled = FALSE;
+        return 0;
+    }
+    FillCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+    return 0;
+}
+
+void CycleHistoryDlg::FillCell(NMLVDISPINFOW& info) {
+    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.cchTextMax <= 0 || info.item.iItem < 0) {
+        return;
+    }
+    const auto row = static_cast<std::size_t>(info.item.iItem);
+    if (row != cachedRow) {
+        cachedText = CycleRowAt(history, row);
+        cachedRow = row;
+    }
+    const std::wstring* cells[] = {&cachedText.start, &cachedText.length, &cachedText.difference,
+                                   &cachedText.note};
+    const std::wstring& text =
+        info.item.iSubItem >= 0 && info.item.iSubItem < 4 ? *cells[info.item.iSubItem] : L"";
+    wcsncpy_s(info.item.pszText, static_cast<std::size_t>(info.item.cchTextMax), text.c_str(),
+              _TRUNCATE);
+}
+
+LRESULT CycleHistoryDlg::OnClose(WORD, WORD, HWND, BOOL&) {
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
+LRESULT CycleHistoryDlg::OnUse(WORD, WORD, HWND, BOOL&) {
+    if (history.typicalLength) {
+        CalendarData::Instance().SetCycleLength(PredictionCycleFor(*history.typicalLength));
+        ShowFigures();
+    }
+    return 0;
+}
+
+LRESULT CycleHistoryDlg::OnFollow(WORD, WORD, HWND control, BOOL&) {
+    const bool on = ::SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (!StoreFollowingCycles(hwnd_, on)) {
+        ::SendMessageW(control, BM_SETCHECK, on ? BST_UNCHECKED : BST_CHECKED, 0);
+        return 0;
+    }
+    // Following starts now, not at the next mark.
+    if (on && ApplyTypicalCycle(CalendarData::Instance())) {
+        ShowFigures();
+    }
+    return 0;
+}
+
+LRESULT CycleHistoryDlg::OnPrint(WORD, WORD, HWND, BOOL&) {
+    RunSummaryPrint(hwnd_, printerName, printerSettings, history,
+                    CalendarData::Instance().GetCycleLength());
+    return 0;
+}
+
+LRESULT CycleHistoryDlg::OnExport(WORD, WORD, HWND, BOOL&) {
+    ExportHistory(hwnd_);
+    return 0;
+}
+
+LRESULT CycleHistoryDlg::OnImport(WORD, WORD, HWND, BOOL&) {
+    if (ImportHistory(hwnd_)) {
+        Refresh();
+    }
+    return 0;
+}
