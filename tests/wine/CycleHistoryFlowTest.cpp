@@ -48,6 +48,7 @@ protected:
     // Opens the history from the view as the menu will, for `script` to drive.
     void OpenHistory(UserAtKeyboard::Script script) {
         UserAtKeyboard user(std::move(script));
+        view.opensDialogs = true;
         Command(CMD_CYCLE_HISTORY);
         EXPECT_TRUE(user.Finish()) << user.Failure();
     }
