@@ -1,7 +1,8 @@
 // The real program as a child process, against the user's real data file
-// (kept aside and put back around each test): every way of closing ends it
-// with code 1 and the file written by the exit save; the end of the session
-// saves before the process is killed.
+// (kept aside and put back around each test): a click is in the file soon
+// after it is made, every way of closing ends the program with code 1, the end
+// of the session saves before the process is killed, and a kill loses nothing
+// that was saved.
 //
 // The prepared file is valid but not in the writer's form (DAYS before OPTS,
 // marks out of order), so a file in the writer's form proves a save happened,
@@ -10,11 +11,13 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "Capture.h"
 #include "ProgramProcessSupport.h"
 
 namespace {
@@ -28,8 +31,22 @@ Bytes PreparedFile() {
     return FileBytes().Good().Days({kLate, kEarly}).Opts(30, 4, 0).bytes;
 }
 
+constexpr std::uint32_t kClicked = (2006u << 16) | (4u << 8) | 1u;
+
+DateKey TodayKey() {
+    SYSTEMTIME now{};
+    ::GetLocalTime(&now);
+    return MakeDateKey(now.wYear, now.wMonth, now.wDay);
+}
+
+std::vector<DateKey> Sorted(std::vector<DateKey> keys) {
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+// The prepared state with the click.
 Bytes WrittenFile() {
-    return FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kLate}).bytes;
+    return FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kClicked, kLate}).bytes;
 }
 
 class Program : public RealDataFileTest {
@@ -72,11 +89,15 @@ class ProgramClosing : public Program, public ::testing::WithParamInterface<Clos
 
 } // namespace
 
-TEST_P(ProgramClosing, ExitsWithOneAndWritesTheFile) {
+TEST_P(ProgramClosing, ExitsWithOneWithTheClickInTheFile) {
     const CloseCase& c = GetParam();
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile()) << "nothing is written while running";
+    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile()) << "nothing is written without a change";
+
+    ClickDay(frame, kClicked);
+    EXPECT_TRUE(Eventually([&] { return ReadFileBytes(dataPath) == WrittenFile(); }))
+        << "the click is saved while the program runs";
 
     const HWND target = c.toView ? ::GetWindow(frame, GW_CHILD) : frame;
     ASSERT_NE(target, nullptr);
@@ -105,24 +126,52 @@ INSTANTIATE_TEST_SUITE_P(
         CloseCase{"SystemMenuClose", WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(10, 10), false, false}),
     [](const ::testing::TestParamInfo<CloseCase>& param) { return param.param.name; });
 
+// The click and the end of the session come together: whether the click was
+// saved already or not, the file holds it once WM_ENDSESSION is answered.
 TEST_F(Program, EndOfSessionSavesBeforeTheProcessIsEnded) {
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
 
+    ClickDay(frame, kClicked);
     EXPECT_TRUE(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
     ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    process.Terminate(99);
-
-    EXPECT_EQ(ExitCode(), 99);
     EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
+    process.Terminate(99);
+    EXPECT_EQ(ExitCode(), 99);
 }
 
-TEST_F(Program, KilledWithoutEndOfSessionLeavesTheFileAsItWas) {
-    const HWND frame = Start();
+// Killed without warning once the file holds the click: the next start shows
+// it, and the file holds exactly the expected keys.
+TEST_F(Program, KilledOnceTheClickIsSavedShowsItAfterTheRestart) {
+    HWND frame = Start();
     ASSERT_NE(frame, nullptr);
+    const HWND view = ::GetWindow(frame, GW_CHILD);
+    // Another process's window is read back from the screen, where it shows.
+    const auto paintedNow = [](HWND window) {
+        ::RedrawWindow(window, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const RECT rect = CWindow(window).GetWindowRect();
+        gdi::WindowDC screen(nullptr);
+        return Capture(screen.Get(), rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top);
+    };
+    const Capture unclicked = paintedNow(view);
+    // On screen: the grids show the half-year of the clicked day.
+    const DateKey clicked = TodayKey();
+    ClickDay(frame, clicked);
+    const Bytes written =
+        FileBytes().Good().Opts(30, 4, 0).Days(Sorted({kEarly, kLate, clicked})).bytes;
+    ASSERT_TRUE(Eventually([&] { return ReadFileBytes(dataPath) == written; }));
+    const Capture shown = paintedNow(view);
+    EXPECT_FALSE(shown == unclicked) << "the click shows on screen";
     process.Terminate(99);
+    ASSERT_EQ(ExitCode(), 99);
 
-    EXPECT_EQ(ExitCode(), 99);
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
+    ProgramCopy restarted;
+    frame = restarted.StartAndWaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(ReadFileBytes(dataPath), written);
+    EXPECT_TRUE(Eventually([&] { return paintedNow(::GetWindow(frame, GW_CHILD)) == shown; }))
+        << "the restarted program shows what was on screen before the kill";
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(restarted.ExitCode(), 1);
 }
