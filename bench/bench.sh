@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Every speed and size figure of Lunabel in one table: the data file with
-# 100,000 marks (native), the main window's answers to the user while it
-# saves as you go, and a
-# ten-year print to the PDF queue (under Wine), the executable's size and the
-# running program's start-up and peak working set. Builds what it needs.
+# 100,000 marks (native), the main window's answers to the user while it saves
+# as you go and a ten-year print to the PDF queue (under Wine), the
+# executable's size and the running program's start-up and peak working set.
+# Builds what it needs.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh >/dev/null
