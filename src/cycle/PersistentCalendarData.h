@@ -39,7 +39,7 @@ public:
 
     CalendarData& Data() { return data_; }
     const CalendarData& Data() const { return data_; }
-    // What the load found. The store itself belongs to the saving thread.
+    // What the load found. The store itself is the worker's while it saves.
     LoadOutcome LastLoad() const { return store_.LastLoad(); }
     DWORD LoadError() const { return store_.LoadError(); }
     const std::wstring& Path() const { return store_.Path(); }
@@ -62,8 +62,6 @@ public:
 
     // Saves whose outcome has come back, from the worker or from SaveNow.
     unsigned SaveCount() const { return saveCount_; }
-    // Where the last successful save went (valid once the saves are done).
-    const DataStore& Store() const { return store_; }
 
     // The first object constructed and still alive, or null: lets the frame reach
     // the object without knowing where the executable defines it.
