@@ -158,7 +158,13 @@ void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
         if (added.empty()) {
             continue;
         }
-        if (!OfferUnsavedCopy(MessageOwner(), added.size(), copy.saved, copy.path)) {
+        const OfferAnswer answer =
+            OfferUnsavedCopy(MessageOwner(), added.size(), copy.saved, copy.path);
+        // Closed meanwhile: she is asked at the next start.
+        if (answer == OfferAnswer::None || !::IsWindow(hwnd_)) {
+            return;
+        }
+        if (answer == OfferAnswer::Decline) {
             DeclineUnsavedCopy(data.Path(), copy.path);
             continue;
         }

@@ -117,10 +117,17 @@ void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
          MB_OK | MB_ICONWARNING);
 }
 
-bool OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
-                      const std::wstring& copy) {
+OfferAnswer OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
+                             const std::wstring& copy) {
     const std::wstring text =
         FormatCountString(IDS_OFFER_UNSAVED, static_cast<long long>(newMarks),
                           {LocalDateTime(saved, true), LocalDateTime(saved, false), copy});
-    return Show(owner, text, MB_YESNO | MB_ICONQUESTION) == IDYES;
+    switch (Show(owner, text, MB_YESNO | MB_ICONQUESTION)) {
+    case IDYES:
+        return OfferAnswer::Add;
+    case IDNO:
+        return OfferAnswer::Decline;
+    default:
+        return OfferAnswer::None;
+    }
 }

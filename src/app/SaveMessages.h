@@ -30,6 +30,8 @@ bool AskToCloseAnyway(HWND owner, const SaveResult& copy);
 void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
                     const std::wstring& target);
 
-// Whether to add the `newMarks` marks of the copy at `copy`, last written at `saved`.
-bool OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
-                      const std::wstring& copy);
+enum class OfferAnswer { Add, Decline, None };
+// Whether to add the `newMarks` marks of the copy at `copy`, last written at
+// `saved`. None when the question went without an answer (the window closed).
+OfferAnswer OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
+                             const std::wstring& copy);
