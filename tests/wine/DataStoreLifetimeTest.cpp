@@ -58,10 +58,14 @@ TEST_F(DataStoreLifetimeTest, EachChangeIsSavedSoonWithTheBytesTheExitSaveWouldW
 // (the file, and its backup, stay as they were), the last change otherwise.
 TEST_F(DataStoreLifetimeTest, DestructionSavesOnlyWhatIsLeft) {
     SeedFile();
+    const Bytes olderBackup = {7};
+    ASSERT_TRUE(WriteFileBytes(DataPath() + L".bak", olderBackup));
     const auto before = ReadFileBytes(DataPath());
     { PersistentCalendarData untouched(DataPath()); }
     EXPECT_EQ(ReadFileBytes(DataPath()), before);
-    EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
+    EXPECT_EQ(ReadFileBytes(DataPath() + L".bak"), olderBackup);
+    EXPECT_EQ(ListFolder(folder_),
+              (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.bak"}));
 
     Bytes expected;
     {
