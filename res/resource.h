@@ -14,6 +14,20 @@
 #define IDS_REPORT_NAME 143
 #define IDS_NO_PRINTERS 144
 
+// Saving: a failure, the question at exit, copies kept and offered back
+#define IDS_SAVE_FAILED 300
+#define IDS_EXIT_NOT_SAVED 301
+#define IDS_EXIT_NOT_SAVED_DETAIL 302
+#define IDS_TRY_AGAIN 303
+#define IDS_CLOSE_WITHOUT_SAVING 304
+#define IDS_GO_BACK 305
+#define IDS_CHANGES_KEPT_BESIDE 306
+#define IDS_CHANGES_KEPT_ELSEWHERE 307
+#define IDS_CLOSE_ANYWAY 308
+#define IDS_UNREADABLE_AT_START 309
+#define IDS_OFFER_UNSAVED 310
+#define IDS_NO_REASON 311
+
 #define IDD_ABOUT 100
 #define IDD_SETTINGS 201
 #define IDD_HELP 202

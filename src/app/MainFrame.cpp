@@ -1,6 +1,17 @@
 #include "app/MainFrame.h"
 
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
+#include "app/SaveMessages.h"
 #include "cycle/PersistentCalendarData.h"
+
+namespace {
+// Fires once, after the first paint: timers come after every paint is done,
+// so a question about the data never holds up the window or a second copy.
+constexpr UINT_PTR kAfterStartTimer = 1;
+} // namespace
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     return accelerators && ::TranslateAcceleratorW(hwnd_, accelerators, msg) ? TRUE : FALSE;
@@ -23,6 +34,20 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(this);
     }
+    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
+        data->SetSaveObserver(
+            [this](const SaveResult& result, bool firstFailure) { OnSaved(result, firstFailure); });
+        ::SetTimer(hwnd_, kAfterStartTimer, USER_TIMER_MINIMUM, nullptr);
+    }
+    return 0;
+}
+
+// Every way of closing ends here, while the window can still ask her.
+LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
+    PersistentCalendarData* data = PersistentCalendarData::Current();
+    if (data == nullptr || SaveBeforeClosing(*data)) {
+        handled = FALSE; // the default procedure destroys the window
+    }
     return 0;
 }
 
@@ -31,17 +56,133 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->RemoveMessageFilter(this);
     }
+    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
+        data->SetSaveObserver(nullptr);
+    }
     handled = FALSE;
     return 0;
 }
 
-// The process is ended after this message without running its exit code, so
-// the save that normally happens at exit happens now.
+// The process is ended after this message without running its exit code, and
+// nothing may wait for her: what cannot be saved is kept as a copy.
 LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    if (wParam) {
-        if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
-            data->SaveNow();
-        }
+    PersistentCalendarData* data = PersistentCalendarData::Current();
+    if (!wParam || data == nullptr) {
+        return 0;
+    }
+    closing = true;
+    if (!data->SaveNow().saved) {
+        data->KeepUnsavedCopy();
     }
     return 0;
+}
+
+LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam != kAfterStartTimer) {
+        handled = FALSE;
+        return 0;
+    }
+    ::KillTimer(hwnd_, kAfterStartTimer);
+    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
+        CheckDataAfterStart(*data);
+    }
+    return 0;
+}
+
+// Once per run of failures; the next successful save ends the run.
+void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
+    if (!firstFailure || closing || tellingFailure) {
+        return;
+    }
+    tellingFailure = true;
+    TellSaveFailed(MessageOwner(), result);
+    tellingFailure = false;
+}
+
+// Whether the window may close: all is saved, or she chose to close without.
+bool CMainFrame::SaveBeforeClosing(PersistentCalendarData& data) {
+    closing = true;
+    for (;;) {
+        const SaveResult result = data.SaveNow();
+        if (result.saved) {
+            return true;
+        }
+        const ExitChoice choice = AskAtExit(MessageOwner(), result);
+        if (choice == ExitChoice::TryAgain) {
+            continue;
+        }
+        if (choice == ExitChoice::CloseWithoutSaving && KeepChangesAndClose(data)) {
+            return true;
+        }
+        closing = false;
+        return false;
+    }
+}
+
+// Closing without saving still keeps her changes, in a copy she is told of.
+bool CMainFrame::KeepChangesAndClose(PersistentCalendarData& data) {
+    const SaveResult copy = data.KeepUnsavedCopy();
+    if (!copy.saved) {
+        return AskToCloseAnyway(MessageOwner(), copy);
+    }
+    TellChangesKept(MessageOwner(), copy, copy.file.starts_with(data.Path()));
+    return true;
+}
+
+void CMainFrame::CheckDataAfterStart(PersistentCalendarData& data) {
+    switch (data.LastLoad()) {
+    case LoadOutcome::NoPath:
+        return;
+    case LoadOutcome::Unreadable:
+        TellUnreadable(MessageOwner(), data.Path(), data.LoadError(), data.SaveTarget());
+        return;
+    default:
+        break;
+    }
+    // Taken from what a save cut short left: into the data file with it.
+    if (data.HasUnsavedChanges()) {
+        data.ScheduleSave();
+    }
+    OfferUnsavedCopies(data);
+}
+
+void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
+    for (const UnsavedCopy& copy : FindUnsavedCopies(data.Path())) {
+        CalendarData kept;
+        // A copy that cannot be read, or adds nothing, is left as it is.
+        if (!ReadDataCopy(copy.path, kept)) {
+            continue;
+        }
+        std::vector<DateKey> added;
+        std::ranges::set_difference(kept.Marks(), data.Data().Marks(), std::back_inserter(added));
+        if (added.empty()) {
+            continue;
+        }
+        const OfferAnswer answer =
+            OfferUnsavedCopy(MessageOwner(), added.size(), copy.saved, copy.path);
+        // Closed meanwhile: she is asked at the next start.
+        if (answer == OfferAnswer::None || !::IsWindow(hwnd_)) {
+            return;
+        }
+        if (answer == OfferAnswer::Decline) {
+            DeclineUnsavedCopy(data.Path(), copy.path);
+            continue;
+        }
+        std::vector<DateKey> marks = data.Data().Marks();
+        marks.insert(marks.end(), added.begin(), added.end());
+        data.Data().SetMarks(std::move(marks));
+        for (int i = 0; i < CalendarView::kGridCount; ++i) {
+            view.Grid(i)->Classify();
+            view.Grid(i)->Invalidate();
+        }
+        // Gone only once its marks are safe; a failure is told as any other.
+        if (data.SaveNow().saved) {
+            ::DeleteFileW(copy.path.c_str());
+        }
+    }
+}
+
+HWND CMainFrame::MessageOwner() const {
+    const HWND popup = ::GetLastActivePopup(hwnd_);
+    return popup != nullptr ? popup : hwnd_;
 }

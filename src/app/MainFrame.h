@@ -1,10 +1,16 @@
 // The main window: a fixed-size frame around the calendar view, sized so that
-// its client area is exactly the view's background picture.
+// its client area is exactly the view's background picture. It also speaks
+// for the user's data file: it tells her when a save fails, asks her at exit
+// when her changes could not be saved, and offers back changes an earlier run
+// could only keep in a copy.
 #pragma once
 
 #include "calendar/CalendarView.h"
+#include "cycle/SaveWorker.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageLoop.h"
+
+class PersistentCalendarData;
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>, public CMessageFilter {
 public:
@@ -17,8 +23,10 @@ public:
 
     BEGIN_MSG_MAP(CMainFrame)
         MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_CLOSE, OnClose)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
         CHAIN_MSG_MAP(CFrameWindowImpl<CMainFrame>)
     END_MSG_MAP()
 
@@ -26,8 +34,21 @@ public:
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnClose(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEndSession(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
+
+    void OnSaved(const SaveResult& result, bool firstFailure);
+    bool SaveBeforeClosing(PersistentCalendarData& data);
+    bool KeepChangesAndClose(PersistentCalendarData& data);
+    void CheckDataAfterStart(PersistentCalendarData& data);
+    void OfferUnsavedCopies(PersistentCalendarData& data);
+    // Messages go to the dialog on top, if one is open.
+    HWND MessageOwner() const;
 
     CalendarView view;
+    // Closing: the question at exit speaks for any failure, not a message box.
+    bool closing = false;
+    bool tellingFailure = false;
 };

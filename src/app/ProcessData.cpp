@@ -1,5 +1,6 @@
 // The user's data for the whole process: loaded during static initialisation,
-// before any window exists, and saved when the process exits in order.
+// before any window exists, saved as it changes, and saved for the last time
+// when the process exits in order.
 #include <optional>
 
 #include "app/MainFrame.h"
@@ -14,7 +15,8 @@ namespace {
 constexpr DWORD kOtherCopyPatience = 10000;
 
 // Constructed before the data object and destroyed after it: a second copy never
-// loads or saves, and the first lets go of the name only once it has saved.
+// loads or saves, and the first lets go of the name only once its last save,
+// pending or not, is done.
 SingleInstance processInstance(L"Local\\Lunabel.SingleInstance", CMainFrame::kClassName,
                                kOtherCopyPatience);
 

@@ -1,5 +1,5 @@
-// One copy of the program per session. Each copy saves its data at exit, so
-// with two copies the one closed last would silently undo the other's changes.
+// One copy of the program per session. Each copy saves its whole state, so
+// with two copies each save would silently undo the other's changes.
 #pragma once
 
 #include <windows.h>

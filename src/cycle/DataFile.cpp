@@ -122,4 +122,17 @@ std::vector<std::uint8_t> Encode(const CalendarData& data) {
     return out;
 }
 
+bool IsWriterForm(const std::uint8_t* bytes, std::size_t size) {
+    if (size < kHeadSize || (size - kHeadSize) % 4 != 0) {
+        return false;
+    }
+    WordReader in(bytes, size);
+    std::uint32_t words[9] = {};
+    for (std::uint32_t& word : words) {
+        in.Read(word);
+    }
+    return words[0] == kTagGood && words[1] == 0 && words[2] == kTagOpts &&
+           words[3] == kOptsLength && words[7] == kTagDays && words[8] == size - kHeadSize;
+}
+
 } // namespace datafile

@@ -28,4 +28,9 @@ DecodeResult Decode(const std::uint8_t* bytes, std::size_t size, CalendarData& d
 // Exactly 36 + 4n bytes for n marks, keys ascending.
 std::vector<std::uint8_t> Encode(const CalendarData& data);
 
+// Whether the bytes are a whole file in the form Encode writes: GOOD, OPTS of 12
+// bytes and DAYS whose length is exactly what follows. A write cut short leaves
+// 0, 8 or 28 bytes that Decode still reads as valid; this tells them apart.
+bool IsWriterForm(const std::uint8_t* bytes, std::size_t size);
+
 } // namespace datafile

@@ -1,13 +1,20 @@
 // Where the data file lives, and loading and saving it without ever losing what
-// is on disk: saves go through a flushed temporary file that then replaces the
-// old one, a damaged file is kept aside before it is overwritten, and a file
-// that could not be read is never overwritten at all.
+// is on disk. A save writes a flushed temporary file beside the data file and
+// renames it over the old one in one step, so the name always holds a whole
+// file; a save cut short leaves only a temporary, which the next start takes
+// when the data file is missing or damaged. A damaged file is kept aside before
+// it is overwritten, a file that could not be read is never overwritten at all,
+// and the first save of a run keeps the file as it was as ".bak".
 #pragma once
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
+
+#include "cycle/SaveWorker.h"
 
 class CalendarData;
 
@@ -30,31 +37,70 @@ enum class LoadOutcome {
 
 class DataStore {
 public:
+    using Bytes = std::vector<std::uint8_t>;
+
     explicit DataStore(std::wstring path) : path_(std::move(path)) {}
 
     const std::wstring& Path() const { return path_; }
 
     // Replaces the marks of `data` with the file's and applies its settings.
+    // When the file is missing or damaged, the newest temporary file that a save
+    // left whole beside it is taken instead. Leftover temporaries are cleared
+    // once the data file is known to hold a whole state.
     LoadOutcome Load(CalendarData& data);
     LoadOutcome LastLoad() const { return outcome_; }
+    // Why the file could not be read (Unreadable).
+    DWORD LoadError() const { return loadError_; }
+    // The temporary file the state was taken from; empty when none was.
+    const std::wstring& RecoveredFrom() const { return recoveredFrom_; }
 
-    // Writes the whole state; false when nothing could be written safely. The
-    // file is left as it was on any failure.
-    bool Save(const CalendarData& data);
+    // Writes the whole state; on any failure the file is left as it was. Goes to
+    // the ".unsaved" copy beside the file when the file could not be read.
+    SaveResult Save(const Bytes& bytes);
+    SaveResult Save(const CalendarData& data);
 
-    // Where the last successful save went: the data file, or a file beside it
-    // when the data file could not be read at start. Empty before any save.
+    // Where saves of this run go once the first has been made: the data file,
+    // or the ".unsaved" copy (by the name it would take now).
+    std::wstring SaveTarget() const;
+    // Where the last successful save went. Empty before any save.
     const std::wstring& SavedTo() const { return savedTo_; }
     // The copy kept of a damaged file; empty when none was made.
     const std::wstring& DamagedCopy() const { return damagedCopy_; }
 
+    // For a state that cannot be saved: a new file beside the data file
+    // (".unsaved", numbered if taken) or, failing that, in the temporary folder.
+    SaveResult KeepUnsavedCopy(const Bytes& bytes) const;
+
 private:
     bool KeepDamagedFile();
     bool ChooseUnsavedName();
+    void ClearTemporaries() const;
+    bool Recover(CalendarData& data);
 
     std::wstring path_;
     LoadOutcome outcome_ = LoadOutcome::NoFile;
+    DWORD loadError_ = ERROR_SUCCESS;
+    std::wstring recoveredFrom_;
+    // The file as loaded, for ".bak"; kept only while no backup has been made.
+    Bytes startBytes_;
+    bool backupMade_ = false;
+    bool temporariesCleared_ = false;
     std::wstring damagedCopy_;
     std::wstring unsavedPath_;
     std::wstring savedTo_;
 };
+
+struct UnsavedCopy {
+    std::wstring path;
+    FILETIME saved; // last written
+};
+
+// The ".unsaved" copies beside the data file at `dataPath`, oldest first.
+std::vector<UnsavedCopy> FindUnsavedCopies(const std::wstring& dataPath);
+
+// Reads a copy; false when it cannot be read or is damaged.
+bool ReadDataCopy(const std::wstring& path, CalendarData& data);
+
+// Renames a copy the user does not want to "<data file>.declined" (numbered
+// if taken), so she is asked only once and nothing is lost.
+bool DeclineUnsavedCopy(const std::wstring& dataPath, const std::wstring& copy);

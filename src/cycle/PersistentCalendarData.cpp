@@ -2,34 +2,147 @@
 
 #include <utility>
 
+#include "cycle/DataFile.h"
+#include "framework/MessageWindow.h"
+
+namespace {
+// What the hidden window is told.
+constexpr std::uintptr_t kSubmit = 1;   // the data changed: hand the newest state over
+constexpr std::uintptr_t kFinished = 2; // the worker has outcomes to take
+} // namespace
+
 PersistentCalendarData::PersistentCalendarData() : PersistentCalendarData(LocateDataFile()) {}
 
 PersistentCalendarData::PersistentCalendarData(std::wstring path) : store_(std::move(path)) {
     store_.Load(data_);
+    // A state taken from a temporary file is not in the data file yet.
+    if (store_.RecoveredFrom().empty()) {
+        savedRevision_ = data_.Revision();
+    }
+    listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
     if (current_ == nullptr) {
         current_ = this;
     }
 }
 
 PersistentCalendarData::~PersistentCalendarData() {
-    if (attemptedRevision_ != data_.Revision()) {
-        // Runs during process exit: nothing may escape.
-        try {
-            SaveNow();
-        } catch (...) {
+    data_.RemoveListener(listener_);
+    observer_ = nullptr;
+    // Runs during process exit: nothing may escape.
+    try {
+        if (!SaveNow().saved) {
+            KeepUnsavedCopy();
         }
+    } catch (...) {
     }
+    worker_.reset();
+    mailbox_.reset();
     if (current_ == this) {
         current_ = nullptr;
     }
 }
 
-bool PersistentCalendarData::SaveNow() {
-    attemptedRevision_ = data_.Revision();
-    ++saveCount_;
-    const bool saved = store_.Save(data_);
-    if (observer_ != nullptr) {
-        observer_(*this, saved);
+bool PersistentCalendarData::HasUnsavedChanges() const {
+    const std::uint64_t revision = data_.Revision();
+    return savedRevision_ != revision && keptRevision_ != revision;
+}
+
+// Many changes in one go (a loaded import, settings) collapse into one message.
+void PersistentCalendarData::Changed() {
+    if (submitPosted_) {
+        return;
     }
-    return saved;
+    if (!mailbox_) {
+        auto mailbox =
+            std::make_unique<MessageWindow>([this](std::uintptr_t what) { OnPosted(what); });
+        if (mailbox->Create()) {
+            mailbox_ = std::move(mailbox);
+        }
+    }
+    if (mailbox_ && mailbox_->Post(kSubmit)) {
+        submitPosted_ = true;
+        return;
+    }
+    // No window to come back through: hand over now, the outcome is taken later.
+    SubmitCurrentState();
+}
+
+void PersistentCalendarData::ScheduleSave() {
+    Changed();
+}
+
+void PersistentCalendarData::OnPosted(std::uintptr_t what) {
+    if (what == kSubmit) {
+        submitPosted_ = false;
+        if (HasUnsavedChanges() && submittedRevision_ != data_.Revision()) {
+            SubmitCurrentState();
+        }
+    } else if (what == kFinished) {
+        TakeOutcomes();
+    }
+}
+
+void PersistentCalendarData::SubmitCurrentState() {
+    if (!worker_) {
+        // The mailbox outlives the worker (see the destructor).
+        const MessageWindow* mailbox = mailbox_.get();
+        worker_ = std::make_unique<SaveWorker>(
+            [this](const SaveWorker::Bytes& bytes) { return store_.Save(bytes); },
+            [mailbox] {
+                if (mailbox) {
+                    mailbox->Post(kFinished);
+                }
+            });
+    }
+    submittedRevision_ = data_.Revision();
+    worker_->Submit(data_.Revision(), datafile::Encode(data_));
+}
+
+void PersistentCalendarData::TakeOutcomes() {
+    if (!worker_) {
+        return;
+    }
+    for (const SaveWorker::Outcome& outcome : worker_->TakeOutcomes()) {
+        Apply(outcome.revision, outcome.result);
+    }
+}
+
+void PersistentCalendarData::Apply(std::uint64_t revision, const SaveResult& result) {
+    ++saveCount_;
+    const bool firstFailure = !result.saved && !failing_;
+    failing_ = !result.saved;
+    if (result.saved) {
+        savedRevision_ = revision;
+    }
+    if (observer_) {
+        observer_(result, firstFailure);
+    }
+}
+
+void PersistentCalendarData::WaitForWorker() {
+    if (worker_) {
+        worker_->WaitIdle();
+        TakeOutcomes();
+    }
+}
+
+SaveResult PersistentCalendarData::SaveNow() {
+    WaitForWorker();
+    if (!HasUnsavedChanges()) {
+        return {true, ERROR_SUCCESS, store_.Path()};
+    }
+    const std::uint64_t revision = data_.Revision();
+    submittedRevision_ = revision;
+    const SaveResult result = store_.Save(datafile::Encode(data_));
+    Apply(revision, result);
+    return result;
+}
+
+SaveResult PersistentCalendarData::KeepUnsavedCopy() {
+    WaitForWorker();
+    const SaveResult result = store_.KeepUnsavedCopy(datafile::Encode(data_));
+    if (result.saved) {
+        keptRevision_ = data_.Revision();
+    }
+    return result;
 }

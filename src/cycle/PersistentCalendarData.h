@@ -1,25 +1,37 @@
 // The user's data bound to the data file for the life of the process: loaded
-// when constructed, saved when destroyed. The executable makes one static
-// object of it, so loading happens before any window exists and saving after
-// the message loop has ended.
+// when constructed, saved after every change while the program runs, and saved
+// once more when destroyed if anything is left. The executable makes one static
+// object of it, so loading happens before any window exists and the last save
+// before the single-instance name is let go.
+//
+// Changes are saved on a worker thread: a change only marks the data, a message
+// to a hidden window (dispatched by whatever loop runs, modal ones included)
+// hands the newest state over, and the outcome comes back the same way.
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "cycle/CalendarData.h"
 #include "cycle/DataStore.h"
+#include "cycle/SaveWorker.h"
+
+class MessageWindow;
 
 class PersistentCalendarData {
 public:
-    // Told after every save attempt of any object of the process. Null by default.
-    using SaveObserver = void (*)(const PersistentCalendarData& source, bool saved);
+    // Told on the GUI thread after every save: its result, and whether it is the
+    // first failure since the last success (the one worth telling her about).
+    using SaveObserver = std::function<void(const SaveResult& result, bool firstFailure)>;
 
     // The data file of the current user (LocateDataFile).
     PersistentCalendarData();
     explicit PersistentCalendarData(std::wstring path);
-    // Saves, unless SaveNow already saved and nothing changed since.
+    // Lets a save under way finish and saves what is left; when that fails,
+    // keeps an ".unsaved" copy, as nobody can be asked any more.
     ~PersistentCalendarData();
 
     PersistentCalendarData(const PersistentCalendarData&) = delete;
@@ -27,27 +39,58 @@ public:
 
     CalendarData& Data() { return data_; }
     const CalendarData& Data() const { return data_; }
-    const DataStore& Store() const { return store_; }
+    // What the load found. The store itself is the worker's while it saves.
+    LoadOutcome LastLoad() const { return store_.LastLoad(); }
+    DWORD LoadError() const { return store_.LoadError(); }
+    const std::wstring& Path() const { return store_.Path(); }
+    // Where the changes of this run go (asked before the first save).
+    std::wstring SaveTarget() const { return store_.SaveTarget(); }
 
-    // For a session that ends without the process's orderly exit (WM_ENDSESSION):
-    // saves now. The destructor then saves again only if the data changed.
-    bool SaveNow();
+    // Whether the data differs from what the load or the last successful save
+    // left on disk (or from a copy kept since).
+    bool HasUnsavedChanges() const;
+
+    // Saves soon, on the worker, even without a change (after a recovery).
+    void ScheduleSave();
+    // Waits for the save under way, then saves here and now if anything is left.
+    SaveResult SaveNow();
+    // For a state that cannot be saved: writes it as an ".unsaved" copy (see
+    // DataStore::KeepUnsavedCopy); once written, it no longer counts as unsaved.
+    SaveResult KeepUnsavedCopy();
+
+    void SetSaveObserver(SaveObserver observer) { observer_ = std::move(observer); }
+
+    // Saves whose outcome has come back, from the worker or from SaveNow.
+    unsigned SaveCount() const { return saveCount_; }
 
     // The first object constructed and still alive, or null: lets the frame reach
     // the object without knowing where the executable defines it.
     static PersistentCalendarData* Current() { return current_; }
 
-    // Save attempts made by every object of the process so far.
-    static unsigned SaveCount() { return saveCount_; }
-    static void SetSaveObserver(SaveObserver observer) { observer_ = observer; }
-
 private:
+    void Changed();
+    void OnPosted(std::uintptr_t what);
+    void SubmitCurrentState();
+    void TakeOutcomes();
+    void Apply(std::uint64_t revision, const SaveResult& result);
+    void WaitForWorker();
+
     CalendarData data_;
     DataStore store_;
-    // The data's revision at the last save attempt; none before the first.
-    std::optional<std::uint64_t> attemptedRevision_;
+    int listener_ = 0;
+    // The revision the file holds; none when it holds nothing of this run yet
+    // (after a recovery from a temporary file).
+    std::optional<std::uint64_t> savedRevision_;
+    std::optional<std::uint64_t> submittedRevision_;
+    std::optional<std::uint64_t> keptRevision_;
+    bool failing_ = false;
+    bool submitPosted_ = false;
+    unsigned saveCount_ = 0;
+    SaveObserver observer_;
+    // Made at the first change, on the thread that made it.
+    std::unique_ptr<MessageWindow> mailbox_;
+    // Last: ends (finishing its write) before the rest goes.
+    std::unique_ptr<SaveWorker> worker_;
 
     static inline PersistentCalendarData* current_ = nullptr;
-    static inline unsigned saveCount_ = 0;
-    static inline SaveObserver observer_ = nullptr;
 };

@@ -302,6 +302,41 @@ TEST(DataFileTest, WriterFormRoundTripsByteForByte) {
     }
 }
 
+// What a save cut short leaves (the reader takes most of it as an empty file)
+// against what the writer makes.
+TEST(DataFileTest, WriterFormIsOnlyAWholeFileAsEncodeWritesIt) {
+    const Bytes whole = FileBytes().Good().Opts(30, 4, 0).Days({kMar15, kApr12}).bytes;
+    const auto cut = [&whole](std::size_t size) {
+        return Bytes(whole.begin(), whole.begin() + size);
+    };
+    struct Case {
+        const char* name;
+        Bytes file;
+        bool writerForm;
+    };
+    const Case cases[] = {
+        {"as written", whole, true},
+        {"no marks", FileBytes().Good().Opts(28, 5, 1).Days({}).bytes, true},
+        {"empty", {}, false},
+        {"GOOD only", cut(8), false},
+        {"GOOD and OPTS", cut(28), false},
+        {"DAYS without its keys", cut(36), false},
+        {"one key of two", cut(40), false},
+        {"a byte short", cut(whole.size() - 1), false},
+        {"a key too many", FileBytes().Good().Opts(30, 4, 0).Days({kMar15}).Word(kApr12).bytes,
+         false},
+        {"DAYS before OPTS", FileBytes().Good().Days({kMar15}).Opts(30, 4, 0).bytes, false},
+        {"OPTS of 16",
+         FileBytes().Good().Tag("OPTS").Word(16).Word(1).Word(2).Word(3).Word(4).bytes, false},
+        {"GOOD with a length", FileBytes().Tag("GOOD").Word(4).Opts(30, 4, 0).Days({}).bytes,
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(datafile::IsWriterForm(c.file.data(), c.file.size()), c.writerForm);
+    }
+}
+
 TEST(DataFileTest, LoadedFertilityWordReadsAsOnAndIsWrittenBackUnchanged) {
     const Bytes file = FileBytes().Good().Opts(28, 5, 7).Days({}).bytes;
     CalendarData data;

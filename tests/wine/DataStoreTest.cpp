@@ -1,9 +1,15 @@
 #include "cycle/DataStore.h"
 
+#include "DataFileBytes.h"
 #include "DataStoreTestSupport.h"
 #include "cycle/CalendarData.h"
+#include "cycle/DataFile.h"
+#include "framework/Handle.h"
 
 #include <shlobj.h>
+
+#include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -86,9 +92,11 @@ protected:
         data.ToggleMark(2006, 1, 30);
         data.SetCycleLength(28);
         data.SetPeriodLength(5);
-        ASSERT_TRUE(store.Save(data));
+        ASSERT_TRUE(store.Save(data).saved);
         EXPECT_EQ(ReadFileBytes(path), kFreshFile);
-        EXPECT_EQ(ListFolder(folder), std::vector<std::wstring>{L"Lunabel.data"});
+        EXPECT_EQ(ReadFileBytes(path + L".bak"), kUserFile) << "the file as it was at start";
+        EXPECT_EQ(ListFolder(folder),
+                  (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.bak"}));
     }
 };
 
@@ -96,7 +104,7 @@ TEST_F(DataStoreTest, FreshDataIsSavedAsThe36ByteFile) {
     DataStore store(DataPath());
     CalendarData data;
     EXPECT_EQ(store.Load(data), LoadOutcome::NoFile);
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(DataPath()), kFreshFile);
     EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
     EXPECT_EQ(store.SavedTo(), DataPath());
@@ -110,7 +118,7 @@ TEST_F(DataStoreTest, SavedStateLoadsBackIncludingStrayKeys) {
     saved.SetCycleLength(45);
     saved.SetPeriodLength(7);
     saved.SetShowFertilityWord(7);
-    ASSERT_TRUE(DataStore(DataPath()).Save(saved));
+    ASSERT_TRUE(DataStore(DataPath()).Save(saved).saved);
 
     CalendarData loaded;
     loaded.ToggleMark(1999, 1, 1);
@@ -132,14 +140,15 @@ TEST_F(DataStoreTest, WithoutAPathNothingIsReadOrWritten) {
     data.ToggleMark(2006, 1, 1);
     EXPECT_EQ(store.Load(data), LoadOutcome::NoPath);
     EXPECT_TRUE(data.Marks().empty());
-    EXPECT_FALSE(store.Save(data));
+    EXPECT_FALSE(store.Save(data).saved);
 }
 
 // Every way a save can fail leaves the previous file as it was, byte for byte,
-// and no temporary file behind.
-TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntact) {
+// no temporary file behind, and says which file and why.
+TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntactAndSaysWhy) {
     CalendarData changed;
     changed.ToggleMark(2006, 3, 15);
+    const std::vector<std::wstring> fileAndBackup{L"Lunabel.data", L"Lunabel.data.bak"};
 
     {
         SCOPED_TRACE("read-only file");
@@ -148,10 +157,14 @@ TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntact) {
         CalendarData data;
         ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
         ASSERT_TRUE(SetFileAttributesW(DataPath().c_str(), FILE_ATTRIBUTE_READONLY));
-        EXPECT_FALSE(store.Save(changed));
+        const SaveResult result = store.Save(changed);
+        EXPECT_FALSE(result.saved);
+        EXPECT_EQ(result.error, DWORD{ERROR_ACCESS_DENIED});
+        EXPECT_EQ(result.file, DataPath());
         EXPECT_EQ(ReadFileBytes(DataPath()), kUserFile);
-        EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
+        EXPECT_EQ(ListFolder(folder_), fileAndBackup);
         ASSERT_TRUE(SetFileAttributesW(DataPath().c_str(), FILE_ATTRIBUTE_NORMAL));
+        RemoveTree(DataPath() + L".bak");
     }
     {
         SCOPED_TRACE("file held open without sharing");
@@ -161,10 +174,12 @@ TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntact) {
         ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
         HeldFile held(DataPath(), 0);
         ASSERT_TRUE(held.Held());
-        EXPECT_FALSE(store.Save(changed));
+        const SaveResult result = store.Save(changed);
+        EXPECT_FALSE(result.saved);
+        EXPECT_EQ(result.error, DWORD{ERROR_SHARING_VIOLATION});
         held.Release();
         EXPECT_EQ(ReadFileBytes(DataPath()), kUserFile);
-        EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
+        EXPECT_EQ(ListFolder(folder_), fileAndBackup);
     }
     {
         SCOPED_TRACE("folder missing");
@@ -172,9 +187,48 @@ TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntact) {
         DataStore store(missing + L"\\Lunabel.data");
         CalendarData data;
         EXPECT_EQ(store.Load(data), LoadOutcome::NoFile);
-        EXPECT_FALSE(store.Save(changed));
+        const SaveResult result = store.Save(changed);
+        EXPECT_FALSE(result.saved);
+        EXPECT_EQ(result.error, DWORD{ERROR_PATH_NOT_FOUND});
         EXPECT_FALSE(PathExists(missing));
         EXPECT_EQ(store.SavedTo(), L"");
+    }
+}
+
+// ".bak" is the file as the run found it: written by its first save only, and
+// only from a file that was read whole.
+TEST_F(DataStoreTest, BackupKeepsTheStartStateOfAReadableFile) {
+    const Bytes olderBackup = {7, 7, 7};
+    struct Case {
+        const char* name;
+        std::optional<Bytes> atStart;
+        std::optional<Bytes> backup;
+    };
+    const Case cases[] = {
+        {"readable file", kUserFile, kUserFile},
+        {"damaged file: kept as .damaged, the older backup stays", kDamagedFile, olderBackup},
+        {"no file", std::nullopt, olderBackup},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(DataPath());
+        ASSERT_TRUE(WriteFileBytes(DataPath() + L".bak", olderBackup));
+        if (c.atStart) {
+            ASSERT_TRUE(WriteFileBytes(DataPath(), *c.atStart));
+        }
+        DataStore store(DataPath());
+        CalendarData data;
+        store.Load(data);
+        data.ToggleMark(2006, 3, 15);
+        ASSERT_TRUE(store.Save(data).saved);
+        EXPECT_EQ(ReadFileBytes(DataPath() + L".bak"), c.backup);
+
+        // A later save of the same run leaves it alone.
+        ASSERT_TRUE(WriteFileBytes(DataPath() + L".bak", {1}));
+        data.ToggleMark(2006, 4, 12);
+        ASSERT_TRUE(store.Save(data).saved);
+        EXPECT_EQ(ReadFileBytes(DataPath() + L".bak"), Bytes{1});
+        RemoveTree(DataPath() + L".damaged");
     }
 }
 
@@ -187,13 +241,13 @@ TEST_F(DataStoreTest, DamagedFileIsKeptBesideBeforeTheFirstSave) {
     EXPECT_TRUE(data.Marks().empty());
     EXPECT_EQ(data.GetCycleLength(), 31);
 
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(store.DamagedCopy(), DataPath() + L".damaged");
     EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged"), kDamagedFile);
 
     // Later saves of the same run replace the file and copy nothing more.
     data.SetCycleLength(28);
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(DataPath()), kFreshFile);
     EXPECT_EQ(ListFolder(folder_),
               (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.damaged"}));
@@ -207,7 +261,7 @@ TEST_F(DataStoreTest, DamagedCopyIsNumberedWhenTheNameIsTaken) {
     DataStore store(DataPath());
     CalendarData data;
     ASSERT_EQ(store.Load(data), LoadOutcome::Damaged);
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(store.DamagedCopy(), DataPath() + L".damaged.2");
     EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged"), older);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged.1"), older);
@@ -223,12 +277,12 @@ TEST_F(DataStoreTest, DamagedFileThatCannotBeCopiedIsNotSavedOver) {
         // Nobody may read it, so no copy can be made; deleting stays allowed.
         HeldFile held(DataPath(), FILE_SHARE_DELETE);
         ASSERT_TRUE(held.Held());
-        EXPECT_FALSE(store.Save(data));
+        EXPECT_FALSE(store.Save(data).saved);
     }
     EXPECT_EQ(ReadFileBytes(DataPath()), kDamagedFile);
     EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
 
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged"), kDamagedFile);
 }
 
@@ -244,7 +298,7 @@ TEST_F(DataStoreTest, FileLockedAtStartIsLeftAloneAndTheStateGoesBeside) {
     EXPECT_TRUE(data.Marks().empty());
     EXPECT_EQ(data.GetCycleLength(), 28);
 
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(store.SavedTo(), DataPath() + L".unsaved");
     EXPECT_EQ(ReadFileBytes(DataPath()), kUserFile);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved"), kFreshFile);
@@ -253,7 +307,7 @@ TEST_F(DataStoreTest, FileLockedAtStartIsLeftAloneAndTheStateGoesBeside) {
     data.ToggleMark(2006, 1, 30);
     data.SetCycleLength(30);
     data.SetPeriodLength(4);
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved"), kUserFile);
     EXPECT_EQ(ListFolder(folder_),
               (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.unsaved"}));
@@ -269,7 +323,7 @@ TEST_F(DataStoreTest, UnsavedNameIsNumberedWhenTaken) {
         HeldFile held(DataPath(), 0);
         ASSERT_EQ(store.Load(data), LoadOutcome::Unreadable);
     }
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(store.SavedTo(), DataPath() + L".unsaved.1");
     EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved"), older);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved.1"), kFreshFile);
@@ -295,11 +349,184 @@ TEST_F(DataStoreTest, NamesBesideALongPathStillWork) {
     CalendarData data;
     ASSERT_EQ(store.Load(data), LoadOutcome::Damaged);
     data.SetCycleLength(28);
-    ASSERT_TRUE(store.Save(data));
+    ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(path), kFreshFile);
     EXPECT_EQ(ReadFileBytes(path + L".damaged"), kDamagedFile);
     EXPECT_EQ(ListFolder(folder),
               (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.damaged"}));
+}
+
+// What a save cut short leaves beside the data file: temporaries whole and
+// not, each with its own time, next to files that are not Lunabel's to touch.
+class TemporariesTest : public DataStoreTest {
+protected:
+    struct Leftover {
+        const wchar_t* name;
+        Bytes bytes;
+        int minutesAgo;
+    };
+
+    static Bytes StateWithMark(DateKey key) {
+        CalendarData data;
+        data.SetMarks({key});
+        return datafile::Encode(data);
+    }
+
+    void Leave(const std::vector<Leftover>& files) {
+        for (const auto& file : files) {
+            const std::wstring path = In(file.name);
+            ASSERT_TRUE(WriteFileBytes(path, file.bytes));
+            FILETIME now{};
+            ::GetSystemTimeAsFileTime(&now);
+            ULARGE_INTEGER time{{now.dwLowDateTime, now.dwHighDateTime}};
+            time.QuadPart -= static_cast<ULONGLONG>(file.minutesAgo) * 60 * 10000000;
+            const FILETIME when{time.LowPart, time.HighPart};
+            win::File handle(::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+            ASSERT_TRUE(::SetFileTime(handle.Get(), nullptr, nullptr, &when));
+        }
+    }
+
+    static std::vector<std::wstring> Names(std::initializer_list<const wchar_t*> names) {
+        std::vector<std::wstring> sorted(names.begin(), names.end());
+        std::sort(sorted.begin(), sorted.end());
+        return sorted;
+    }
+};
+
+TEST_F(TemporariesTest, NewestWholeOneStandsInForAMissingOrDamagedFile) {
+    const DateKey older = MakeDateKey(2006, 1, 10);
+    const DateKey newer = MakeDateKey(2006, 2, 7);
+    const DateKey cutShort = MakeDateKey(2006, 3, 7);
+    const Bytes newerState = StateWithMark(newer);
+    const Bytes partial = FileBytes().Good().Opts(28, 5, 1).bytes; // killed before DAYS
+    const std::vector<Leftover> leftovers = {
+        {L"Lunabel.data.tmp", StateWithMark(older), 30},
+        {L"Lunabel.data.tmp.2", newerState, 20},
+        {L"Lunabel.data.tmp.3", partial, 10},
+        {L"Lunabel.data.tmp.x", StateWithMark(cutShort), 5}, // not a name a save gives
+        {L"Lunabel.data.tmpfile", StateWithMark(cutShort), 5},
+        {L"Other.data.tmp", StateWithMark(cutShort), 5},
+        {L"Lunabel.database", StateWithMark(cutShort), 5},
+    };
+    const auto others = Names({L"Other.data.tmp", L"Lunabel.database"});
+    const auto allLeftovers = Names(
+        {L"Lunabel.data.tmp", L"Lunabel.data.tmp.2", L"Lunabel.data.tmp.3", L"Lunabel.data.tmp.x",
+         L"Lunabel.data.tmpfile", L"Other.data.tmp", L"Lunabel.database"});
+
+    struct Case {
+        const char* name;
+        std::optional<Bytes> dataFile;
+        LoadOutcome outcome;
+        std::vector<DateKey> marks;
+        const wchar_t* recoveredFrom;
+        // The folder after the first save, besides the data file and the others.
+        std::vector<std::wstring> kept;
+    };
+    const Case cases[] = {
+        {"missing", std::nullopt, LoadOutcome::NoFile, {newer}, L"Lunabel.data.tmp.2", {}},
+        {"damaged",
+         kDamagedFile,
+         LoadOutcome::Damaged,
+         {newer},
+         L"Lunabel.data.tmp.2",
+         {L"Lunabel.data.damaged"}},
+        // A whole file wins over any temporary, however new.
+        {"whole",
+         kUserFile,
+         LoadOutcome::Loaded,
+         {MakeDateKey(2006, 1, 30)},
+         L"",
+         {L"Lunabel.data.bak"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveTree(folder_);
+        ASSERT_TRUE(CreateDirectoryW(folder_.c_str(), nullptr));
+        Leave(leftovers);
+        if (c.dataFile) {
+            ASSERT_TRUE(WriteFileBytes(DataPath(), *c.dataFile));
+        }
+
+        DataStore store(DataPath());
+        CalendarData data;
+        EXPECT_EQ(store.Load(data), c.outcome);
+        EXPECT_EQ(data.Marks(), c.marks);
+        EXPECT_EQ(store.RecoveredFrom(), *c.recoveredFrom ? In(c.recoveredFrom) : L"");
+        // Cleared only once the data file holds a whole state.
+        std::vector<std::wstring> expected = allLeftovers;
+        if (c.dataFile) {
+            expected.push_back(L"Lunabel.data");
+        }
+        if (c.outcome == LoadOutcome::Loaded) {
+            expected = others;
+            expected.push_back(L"Lunabel.data");
+        }
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ListFolder(folder_), expected);
+
+        ASSERT_TRUE(store.Save(data).saved);
+        expected = others;
+        expected.push_back(L"Lunabel.data");
+        expected.insert(expected.end(), c.kept.begin(), c.kept.end());
+        std::sort(expected.begin(), expected.end());
+        EXPECT_EQ(ListFolder(folder_), expected);
+        if (c.outcome != LoadOutcome::Loaded) {
+            EXPECT_EQ(ReadFileBytes(DataPath()), newerState);
+        }
+    }
+}
+
+TEST_F(TemporariesTest, WithoutAWholeOneNothingIsTakenAndNothingClearedBeforeASave) {
+    Leave({{L"Lunabel.data.tmp", {}, 2}, {L"Lunabel.data.tmp.1", FileBytes().Good().bytes, 1}});
+    DataStore store(DataPath());
+    CalendarData data;
+    EXPECT_EQ(store.Load(data), LoadOutcome::NoFile);
+    EXPECT_TRUE(data.Marks().empty());
+    EXPECT_EQ(store.RecoveredFrom(), L"");
+    EXPECT_EQ(ListFolder(folder_), Names({L"Lunabel.data.tmp", L"Lunabel.data.tmp.1"}));
+    ASSERT_TRUE(store.Save(data).saved);
+    EXPECT_EQ(ListFolder(folder_), Names({L"Lunabel.data"}));
+}
+
+// A state that cannot be saved goes beside the data file under a new name, or
+// into the temporary folder when not even that can be written.
+TEST_F(DataStoreTest, UnsavedCopyGoesBesideOrElseToTheTemporaryFolder) {
+    CalendarData data;
+    data.ToggleMark(2006, 3, 15);
+    const Bytes state = datafile::Encode(data);
+    ASSERT_TRUE(WriteFileBytes(DataPath() + L".unsaved", {9}));
+
+    const SaveResult beside = DataStore(DataPath()).KeepUnsavedCopy(state);
+    ASSERT_TRUE(beside.saved);
+    EXPECT_EQ(beside.file, DataPath() + L".unsaved.1");
+    EXPECT_EQ(ReadFileBytes(beside.file), state);
+
+    const std::wstring nowhere = In(L"missing") + L"\\Lunabel.data";
+    const SaveResult elsewhere = DataStore(nowhere).KeepUnsavedCopy(state);
+    ASSERT_TRUE(elsewhere.saved);
+    wchar_t temp[MAX_PATH] = L"";
+    ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);
+    EXPECT_TRUE(elsewhere.file.starts_with(std::wstring(temp) + L"Lunabel.data.unsaved"))
+        << std::string(elsewhere.file.begin(), elsewhere.file.end());
+    EXPECT_EQ(ReadFileBytes(elsewhere.file), state);
+    ::DeleteFileW(elsewhere.file.c_str());
+}
+
+TEST_F(TemporariesTest, UnsavedCopiesAreFoundOldestFirstAndDeclinedOnesKept) {
+    Leave({{L"Lunabel.data.unsaved.3", {3}, 5},
+           {L"Lunabel.data.unsaved", {1}, 10},
+           {L"Lunabel.data.unsavedx", {2}, 1},
+           {L"Lunabel.data.declined", {4}, 1},
+           {L"Other.data.unsaved", {5}, 1}});
+    const std::vector<UnsavedCopy> copies = FindUnsavedCopies(DataPath());
+    ASSERT_EQ(copies.size(), 2u);
+    EXPECT_EQ(copies[0].path, DataPath() + L".unsaved");
+    EXPECT_EQ(copies[1].path, DataPath() + L".unsaved.3");
+
+    ASSERT_TRUE(DeclineUnsavedCopy(DataPath(), copies[1].path));
+    EXPECT_EQ(ReadFileBytes(DataPath() + L".declined.1"), Bytes{3});
+    EXPECT_EQ(FindUnsavedCopies(DataPath()).size(), 1u);
 }
 
 } // namespace

@@ -1,7 +1,8 @@
 // The real program as a child process, against the user's real data file
-// (kept aside and put back around each test): every way of closing ends it
-// with code 1 and the file written by the exit save; the end of the session
-// saves before the process is killed.
+// (kept aside and put back around each test): a click is in the file soon
+// after it is made, every way of closing ends the program with code 1, the end
+// of the session saves before the process is killed, and a kill loses nothing
+// that was saved.
 //
 // The prepared file is valid but not in the writer's form (DAYS before OPTS,
 // marks out of order), so a file in the writer's form proves a save happened,
@@ -28,8 +29,11 @@ Bytes PreparedFile() {
     return FileBytes().Good().Days({kLate, kEarly}).Opts(30, 4, 0).bytes;
 }
 
+constexpr std::uint32_t kClicked = (2006u << 16) | (4u << 8) | 1u;
+
+// The prepared state with the click.
 Bytes WrittenFile() {
-    return FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kLate}).bytes;
+    return FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kClicked, kLate}).bytes;
 }
 
 class Program : public RealDataFileTest {
@@ -72,11 +76,15 @@ class ProgramClosing : public Program, public ::testing::WithParamInterface<Clos
 
 } // namespace
 
-TEST_P(ProgramClosing, ExitsWithOneAndWritesTheFile) {
+TEST_P(ProgramClosing, ExitsWithOneWithTheClickInTheFile) {
     const CloseCase& c = GetParam();
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile()) << "nothing is written while running";
+    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile()) << "nothing is written without a change";
+
+    ClickDay(frame, kClicked);
+    EXPECT_TRUE(Eventually([&] { return ReadFileBytes(dataPath) == WrittenFile(); }))
+        << "the click is saved while the program runs";
 
     const HWND target = c.toView ? ::GetWindow(frame, GW_CHILD) : frame;
     ASSERT_NE(target, nullptr);
@@ -105,24 +113,41 @@ INSTANTIATE_TEST_SUITE_P(
         CloseCase{"SystemMenuClose", WM_SYSCOMMAND, SC_CLOSE, MAKELPARAM(10, 10), false, false}),
     [](const ::testing::TestParamInfo<CloseCase>& param) { return param.param.name; });
 
+// The click and the end of the session come together: whether the click was
+// saved already or not, the file holds it once WM_ENDSESSION is answered.
 TEST_F(Program, EndOfSessionSavesBeforeTheProcessIsEnded) {
     const HWND frame = Start();
     ASSERT_NE(frame, nullptr);
 
+    ClickDay(frame, kClicked);
     EXPECT_TRUE(::SendMessageW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF));
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
     ::SendMessageW(frame, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    process.Terminate(99);
-
-    EXPECT_EQ(ExitCode(), 99);
     EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
+    process.Terminate(99);
+    EXPECT_EQ(ExitCode(), 99);
 }
 
-TEST_F(Program, KilledWithoutEndOfSessionLeavesTheFileAsItWas) {
-    const HWND frame = Start();
+// Killed without warning once the file holds the click: the next start holds
+// it too (one more click saves exactly the state with both), and the file
+// holds exactly the expected keys. KillAfterSave.sh looks at the screen.
+TEST_F(Program, KilledOnceTheClickIsSavedHoldsItAfterTheRestart) {
+    HWND frame = Start();
     ASSERT_NE(frame, nullptr);
+    ClickDay(frame, kClicked);
+    ASSERT_TRUE(Eventually([&] { return ReadFileBytes(dataPath) == WrittenFile(); }));
     process.Terminate(99);
+    ASSERT_EQ(ExitCode(), 99);
 
-    EXPECT_EQ(ExitCode(), 99);
-    EXPECT_EQ(ReadFileBytes(dataPath), PreparedFile());
+    ProgramCopy restarted;
+    frame = restarted.StartAndWaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
+    const DateKey another = MakeDateKey(2006, 4, 2);
+    ClickDay(frame, another);
+    EXPECT_TRUE(Eventually([&] {
+        return ReadFileBytes(dataPath) ==
+               FileBytes().Good().Opts(30, 4, 0).Days({kEarly, kClicked, another, kLate}).bytes;
+    }));
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(restarted.ExitCode(), 1);
 }

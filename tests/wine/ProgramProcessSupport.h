@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
@@ -15,7 +16,9 @@
 #include "DataFileBytes.h"
 #include "TestFiles.h"
 #include "app/MainFrame.h"
+#include "calendar/CalendarMessages.h"
 #include "cycle/DataStore.h"
+#include "cycle/DateKey.h"
 
 namespace programtest {
 
@@ -125,6 +128,12 @@ public:
 
     void Terminate(UINT code) { ::TerminateProcess(info_.hProcess, code); }
 
+    bool Running() const {
+        return info_.hProcess != nullptr &&
+               ::WaitForSingleObject(info_.hProcess, 0) == WAIT_TIMEOUT;
+    }
+    DWORD Id() const { return info_.dwProcessId; }
+
     // Kills the copy if it still runs and lets its handles go.
     void Stop() {
         if (info_.hProcess == nullptr) {
@@ -142,6 +151,78 @@ public:
 private:
     PROCESS_INFORMATION info_{};
 };
+
+// A day clicked in the copy whose frame this is, the way a grid reports it;
+// sent, so that it has been handled when this returns.
+inline void ClickDay(HWND frame, DateKey key) {
+    ::SendMessageW(::GetWindow(frame, GW_CHILD), WM_DAY_CLICKED, KeyYear(key),
+                   MAKELPARAM(KeyMonth(key), KeyDay(key)));
+}
+
+// The copy's message box or task dialog, if one is shown.
+inline HWND PopupOf(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        HWND found;
+    } search{processId, nullptr};
+    ::EnumWindows(
+        [](HWND window, LPARAM param) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(param);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            wchar_t name[16] = L"";
+            ::GetClassNameW(window, name, 16);
+            if (owner == s.processId && ::IsWindowVisible(window) &&
+                std::wstring(name) == L"#32770") {
+                s.found = window;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Every text a dialog shows, its buttons' included, one per line.
+inline std::wstring TextsOf(HWND dialog) {
+    std::wstring texts;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[2048] = L"";
+        ::GetWindowTextW(child, text, 2048);
+        texts += std::wstring(text) + L"\n";
+    }
+    return texts;
+}
+
+// Presses the dialog's button with this text (its access-key mark ignored).
+inline bool PressButton(HWND dialog, const std::wstring& caption) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child != nullptr;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t text[256] = L"";
+        ::GetWindowTextW(child, text, 256);
+        std::wstring plain(text);
+        std::erase(plain, L'&');
+        if (plain == caption) {
+            ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(child), BN_CLICKED),
+                           reinterpret_cast<LPARAM>(child));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Polls until `done` holds; false if it never does.
+inline bool Eventually(const std::function<bool()>& done) {
+    const ULONGLONG deadline = ::GetTickCount64() + kPatience;
+    while (!done()) {
+        if (::GetTickCount64() > deadline) {
+            return false;
+        }
+        ::Sleep(5);
+    }
+    return true;
+}
 
 // The user's real data file is kept aside and put back around each test, and
 // whatever the program made beside it goes.

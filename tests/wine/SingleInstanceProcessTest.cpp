@@ -1,6 +1,6 @@
 // The real program started twice against the user's real data file (kept aside
 // and put back around each test): the second start shows the first copy and
-// leaves without writing anything, and the first copy still saves at its exit.
+// leaves without writing anything, and the first copy still saves.
 //
 // The prepared files are ones a save would change: a valid file not in the
 // writer's form (rewritten on save), or a damaged one (a ".damaged" copy is
@@ -29,8 +29,11 @@ Bytes UnorderedFile() {
     return FileBytes().Good().Days({kLate, kEarly}).Opts(26, 6, 1).bytes;
 }
 
+constexpr std::uint32_t kClicked = (2007u << 16) | (5u << 8) | 20u;
+
+// The unordered file's state with a click, as the program writes it.
 Bytes WrittenFile() {
-    return FileBytes().Good().Opts(26, 6, 1).Days({kEarly, kLate}).bytes;
+    return FileBytes().Good().Opts(26, 6, 1).Days({kEarly, kClicked, kLate}).bytes;
 }
 
 Bytes DamagedFile() {
@@ -74,6 +77,12 @@ protected:
         return frame;
     }
 
+    // A change, so that the first copy saves, then its exit.
+    void ChangeAndCloseFirst(HWND frame) {
+        ClickDay(frame, kClicked);
+        CloseFirst(frame);
+    }
+
     void CloseFirst(HWND frame) {
         ::PostMessageW(frame, WM_CLOSE, 0, 0);
         EXPECT_EQ(first.ExitCode(), 1);
@@ -84,11 +93,11 @@ protected:
 
 } // namespace
 
-TEST_F(TwoCopies, SecondStartLeavesTheDataToTheFirstWhichSavesAtExit) {
+TEST_F(TwoCopies, SecondStartLeavesTheDataToTheFirstWhichStillSaves) {
     const HWND frame = StartTwice(UnorderedFile(), false);
     ASSERT_NE(frame, nullptr);
 
-    CloseFirst(frame);
+    ChangeAndCloseFirst(frame);
     EXPECT_EQ(ReadFileBytes(dataPath), WrittenFile());
 }
 
@@ -97,7 +106,7 @@ TEST_F(TwoCopies, SecondStartMakesNoCopyOfADamagedFile) {
     ASSERT_NE(frame, nullptr);
 
     // The first copy keeps the damaged file aside when it saves, once.
-    CloseFirst(frame);
+    ChangeAndCloseFirst(frame);
     int copies = 0;
     for (const std::wstring& name : FilesBeside(dataPath)) {
         if (name.starts_with(FileName(dataPath) + L".damaged")) {

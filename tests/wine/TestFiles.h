@@ -29,8 +29,10 @@ inline bool WriteFileBytes(const std::wstring& path, const Bytes& bytes) {
     return ok;
 }
 
+// Shares everything: a program saving the file meanwhile must not fail for it.
 inline std::optional<Bytes> ReadFileBytes(const std::wstring& path) {
-    const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    const HANDLE file = CreateFileW(Extended(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         return std::nullopt;
