@@ -1,9 +1,14 @@
 // The yardstick for Lunabel's start-up: the least a Windows program does to
 // show a window of the same client size (675 x 557) with the same frame
 // styles. It registers a plain class, creates and shows the window and fills
-// the client area when asked to paint. Built with BARE_WINDOW_TEXT it also
-// creates one font and draws one line with it, which shows what a program's
-// first text costs the system (Wine's font set-up) apart from Lunabel.
+// the client area when asked to paint.
+//
+// Two more builds show what parts of Lunabel's start-up cost the system
+// itself: BARE_WINDOW_TEXT also creates one font and draws one line with it
+// (a program's first text: Wine's font set-up); BARE_WINDOW_CHILDREN also
+// creates child windows as many and as large as Lunabel's (a view over the
+// client area with seven buttons, a caption and six month grids inside),
+// each filling itself when asked to paint.
 #include <windows.h>
 
 namespace {
@@ -12,20 +17,58 @@ constexpr int kClientWidth = 675;
 constexpr int kClientHeight = 557;
 constexpr DWORD kStyle = WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+constexpr const wchar_t* kClassName = L"BareWindow";
 
 HBRUSH fill = nullptr;
+#ifdef BARE_WINDOW_CHILDREN
+HBRUSH childFill = nullptr; // children show apart from the frame when painted
+#endif
 #ifdef BARE_WINDOW_TEXT
 HFONT font = nullptr;
 #endif
 
+#ifdef BARE_WINDOW_CHILDREN
+void CreateChildren(HWND frame) {
+    const auto child = [](HWND parent, RECT r, DWORD style) {
+        return ::CreateWindowExW(0, kClassName, nullptr, WS_CHILD | WS_VISIBLE | style, r.left,
+                                 r.top, r.right - r.left, r.bottom - r.top, parent, nullptr,
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    };
+    const HWND view =
+        child(frame, RECT{0, 0, kClientWidth, kClientHeight}, WS_CLIPCHILDREN | WS_CLIPSIBLINGS);
+    for (int i = 0; i < 5; ++i) { // the top row of buttons
+        child(view, RECT{280 + 75 * i, 0, 330 + 75 * i, 57}, 0);
+    }
+    child(view, RECT{250, 73, 276, 97}, 0); // the arrows
+    child(view, RECT{630, 73, 656, 97}, 0);
+    child(view, RECT{280, 64, 630, 104}, 0); // the caption
+    for (int i = 0; i < 6; ++i) {            // the month grids
+        const int left = 14 + 222 * (i % 3);
+        const int top = 113 + 222 * (i / 3);
+        child(view, RECT{left, top, left + 206, top + 210}, 0);
+    }
+}
+#endif
+
 LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+#ifdef BARE_WINDOW_CHILDREN
+    case WM_CREATE:
+        if (::GetParent(window) == nullptr) {
+            CreateChildren(window);
+        }
+        return 0;
+#endif
     case WM_PAINT: {
         PAINTSTRUCT paint{};
         const HDC dc = ::BeginPaint(window, &paint);
         RECT client{};
         ::GetClientRect(window, &client);
+#ifdef BARE_WINDOW_CHILDREN
+        ::FillRect(dc, &client, ::GetParent(window) ? childFill : fill);
+#else
         ::FillRect(dc, &client, fill);
+#endif
 #ifdef BARE_WINDOW_TEXT
         const HGDIOBJ previous = ::SelectObject(dc, font);
         ::SetBkMode(dc, TRANSPARENT);
@@ -36,7 +79,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_DESTROY:
-        ::PostQuitMessage(0);
+        if (::GetParent(window) == nullptr) {
+            ::PostQuitMessage(0);
+        }
         return 0;
     default:
         return ::DefWindowProcW(window, msg, wParam, lParam);
@@ -47,6 +92,9 @@ LRESULT CALLBACK WindowProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam)
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     fill = ::CreateSolidBrush(RGB(250, 214, 224));
+#ifdef BARE_WINDOW_CHILDREN
+    childFill = ::CreateSolidBrush(RGB(255, 250, 252));
+#endif
 #ifdef BARE_WINDOW_TEXT
     font = ::CreateFontW(-26, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY,
@@ -58,7 +106,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = instance;
     wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = L"BareWindow";
+    wc.lpszClassName = kClassName;
     if (::RegisterClassExW(&wc) == 0) {
         return 1;
     }
@@ -67,7 +115,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     RECT outer{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&outer, kStyle | WS_CAPTION, FALSE, kExStyle);
     const HWND window = ::CreateWindowExW(
-        kExStyle, wc.lpszClassName, L"Bare window", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+        kExStyle, kClassName, L"Bare window", kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, nullptr);
     if (window == nullptr) {
         return 1;
