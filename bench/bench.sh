@@ -68,12 +68,12 @@ started() { # program name -> "median (quartiles, starts)"
         "$tmp/startup.txt"
 }
 ratio() { sed -n "s/^$1: .*; \([0-9.]*x\) bare window;.*/\1/p" "$tmp/startup.txt"; }
-row "start-up to the finished picture on screen, bare window (same size and frame)" "$(started 'bare window')"
-row "start-up to the finished picture, bare window drawing one line of text" "$(started 'bare window with one line of text')"
-row "start-up to the finished picture, bare window with Lunabel's 15 child windows" "$(started "bare window with Lunabel's child windows")"
+row "start-up to the finished picture, bare window (same size and frame)" "$(started 'bare window')"
+row "start-up to the finished picture, bare window with one line of text" "$(started 'bare window with one line of text')"
+row "start-up to the finished picture, bare window with Lunabel's 15 children" "$(started "bare window with Lunabel's child windows")"
 row "start-up to the finished picture (six grids painted), lunabel.exe" "$(started 'lunabel.exe')"
-row "start-up of lunabel.exe / bare window (medians of one run)" "$(ratio 'lunabel.exe')"
-row "start-up of the bare window with Lunabel's child windows / bare window" "$(ratio "bare window with Lunabel's child windows")"
+row "start-up ratio, lunabel.exe / bare window (medians of one run)" "$(ratio 'lunabel.exe')"
+row "start-up ratio, bare window with Lunabel's children / bare window" "$(ratio "bare window with Lunabel's child windows")"
 
 # The program alone, from the benchmarks' Release tree.
 build_windows_bench lunabel >/dev/null

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Whether two builds of Lunabel look the same, pixel for pixel: the main
-# window, then each dialog over it (Settings, Print, About, Help), captured
+# window, with a hovered button, then each dialog over it (Settings, Print, About, Help), captured
 # under the same Wine prefix and display from the same data file, and
 # compared. Leaves the screenshots in OUT_DIR.
 #
@@ -56,6 +56,9 @@ capture() { # exe dir
     app=$!
     await_main
     shot main
+    xdotool mousemove $((X + 380)) $((Y + 28)) # the Settings button's hover picture
+    sleep 0.5
+    import -window root -crop "${WIDTH}x${HEIGHT}+$X+$Y" +repage -depth 8 "$shots/hover.png"
     local button name picture
     for button in "380 Settings dlg_settings" "455 Print dlg_print" "530 About dlg_about" \
         "305 Help dlg_help"; do

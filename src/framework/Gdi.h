@@ -121,7 +121,7 @@ private:
 // A bitmap of width x height with 8 bits for each of blue, green and red, as
 // a screen shows them: a DIB section. Unlike a bitmap compatible with the
 // screen, making and selecting one never asks the display driver, which under
-// Wine costs round trips to its server and the X display each time.
+// Wine costs several round trips to its server each time.
 Bitmap MakeColourBitmap(int width, int height);
 
 // A memory DC with a bitmap of its own selected for its whole life: the
