@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Every speed and size figure of Lunabel in one table: the data file with
 # 100,000 marks (native), the main window's answers to the user while it saves
-# as you go and a ten-year print to the PDF queue (under Wine), the
-# executable's size and the running program's start-up and peak working set.
-# Builds what it needs.
+# as you go and a ten-year print to the PDF queue (under Wine), start-up side
+# by side with a bare window, the executable's size and the running program's
+# start-up and peak working set. Builds what it needs. LUNABEL_STARTUP_ROUNDS
+# sets how many times each program of the side-by-side start-up is started (30).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh >/dev/null
@@ -62,6 +63,23 @@ printed() { grep "$1" "$tmp/print.txt" | grep -o 'median [0-9.]* ms' | cut -d' '
 pages=$(grep -o '([0-9]* pages)' "$tmp/print.txt" | tr -d '()' || true)
 row "ten-year print ($pages): Print until the job ends (window busy)" "$(printed 'end of job')"
 row "ten-year print ($pages): Print until the queue has written the PDF" "$(printed 'finished PDF')"
+
+log "start-up side by side with bare windows, started in turn"
+bench/run-startup.sh --rounds "${LUNABEL_STARTUP_ROUNDS:-30}" >"$tmp/startup.txt" 2>"$tmp/startup.log" || {
+    tail -n 20 "$tmp/startup.log" "$tmp/startup.txt" >&2
+    exit 1
+}
+started() { # program name -> "median (quartiles, starts)"
+    sed -n "s/^$1: median \([0-9.]*\) ms, quartiles \([0-9.]*\) - \([0-9.]*\) ms (\([0-9]*\) starts).*/\1 ms (quartiles \2-\3, \4 starts)/p" \
+        "$tmp/startup.txt"
+}
+ratio() { sed -n "s/^$1: .*; \([0-9.]*x\) bare window;.*/\1/p" "$tmp/startup.txt"; }
+row "start-up to the finished picture, bare window (same size and frame)" "$(started 'bare window')"
+row "start-up to the finished picture, bare window with one line of text" "$(started 'bare window with one line of text')"
+row "start-up to the finished picture, bare window with Lunabel's 15 children" "$(started "bare window with Lunabel's child windows")"
+row "start-up to the finished picture (six grids painted), lunabel.exe" "$(started 'lunabel.exe')"
+row "start-up ratio, lunabel.exe / bare window (medians of one run)" "$(ratio 'lunabel.exe')"
+row "start-up ratio, bare window with Lunabel's children / bare window" "$(ratio "bare window with Lunabel's child windows")"
 
 # The program alone, from the benchmarks' Release tree.
 build_windows_bench lunabel >/dev/null

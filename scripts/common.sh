@@ -26,11 +26,19 @@ build_windows() {
     cmake --build "$lunabel_windows_build" -j "$(jobs_for_build)"
 }
 
-# build_windows_bench TARGET: one Windows benchmark, in a Release tree of its own.
+# build_windows_bench TARGET...: Windows benchmarks, in a Release tree of their own.
 lunabel_bench_windows_build="$lunabel_build/bench-windows"
 build_windows_bench() {
     configure_windows "$lunabel_bench_windows_build" -DLUNABEL_BENCH=ON -DLUNABEL_BUILD_TESTS=OFF
-    cmake --build "$lunabel_bench_windows_build" -j "$(jobs_for_build)" --target "$1"
+    cmake --build "$lunabel_bench_windows_build" -j "$(jobs_for_build)" --target "$@"
+}
+
+# build_native_bench TARGET...: native benchmarks, in a Release tree of their own.
+lunabel_bench_native_build="$lunabel_build/bench"
+build_native_bench() {
+    cmake -S "$lunabel_root" -B "$lunabel_bench_native_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        -DLUNABEL_BENCH=ON -DLUNABEL_BUILD_TESTS=OFF >/dev/null
+    cmake --build "$lunabel_bench_native_build" -j "$(jobs_for_build)" --target "$@"
 }
 
 build_native() {

@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev libz-mingw-w64-dev
   wine wine64 fonts-wine fonts-comic-neue fonts-liberation
-  xvfb xauth x11-utils xdotool imagemagick
+  xvfb xauth x11-utils xdotool imagemagick libx11-dev libxext-dev libxdamage-dev
   googletest libbenchmark-dev libpng-dev zlib1g-dev
   clang libclang-rt-14-dev clang-format
   cups printer-driver-cups-pdf poppler-utils python3-fonttools

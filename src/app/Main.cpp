@@ -1,8 +1,6 @@
 // Process entry: platform libraries, the module, the main frame and its loop.
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include <memory>
 
 #include "app/MainFrame.h"
@@ -45,8 +43,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
         return 0;
     }
     const com::Apartment com;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_BAR_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    // The common controls load when first used: the dialogs' controls through
+    // the manifest, the link's tooltip through its own initialisation.
     AppModule().Init(instance);
 
     const int result = RunMainWindow(showCommand);

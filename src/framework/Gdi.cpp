@@ -25,16 +25,23 @@ void CountDeleted() {
 
 MemoryDC::MemoryDC(HDC compatibleWith) : Object(::CreateCompatibleDC(compatibleWith)) {}
 
-Surface::Surface(int width, int height) {
-    WindowDC screen(nullptr);
-    bitmap_.Reset(::CreateCompatibleBitmap(screen.Get(), width, height));
-    dc_ = MemoryDC(screen.Get());
-    previous_ = ::SelectObject(dc_.Get(), bitmap_.Get());
+Bitmap MakeColourBitmap(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    return Bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
 }
 
-Surface::Surface(gdi::Bitmap bitmap) : bitmap_(std::move(bitmap)) {
-    WindowDC screen(nullptr);
-    dc_ = MemoryDC(screen.Get());
+Surface::Surface(int width, int height) : Surface(MakeColourBitmap(width, height)) {}
+
+// A memory DC made for the screen without a screen DC: asking for one costs
+// Wine round trips to its server.
+Surface::Surface(gdi::Bitmap bitmap) : bitmap_(std::move(bitmap)), dc_(nullptr) {
     previous_ = ::SelectObject(dc_.Get(), bitmap_.Get());
 }
 

@@ -118,12 +118,18 @@ private:
     HGDIOBJ previous_;
 };
 
+// A bitmap of width x height with 8 bits for each of blue, green and red, as
+// a screen shows them: a DIB section. Unlike a bitmap compatible with the
+// screen, making and selecting one never asks the display driver, which under
+// Wine costs several round trips to its server each time.
+Bitmap MakeColourBitmap(int width, int height);
+
 // A memory DC with a bitmap of its own selected for its whole life: the
 // surfaces the skin composes once and then only copies from.
 class Surface {
 public:
     Surface() = default;
-    // A bitmap compatible with the screen, width x height.
+    // A colour bitmap (MakeColourBitmap) of width x height.
     Surface(int width, int height);
     // Takes over a bitmap made elsewhere (e.g. a DIB section).
     explicit Surface(gdi::Bitmap bitmap);

@@ -27,7 +27,7 @@ void PaintBuffer::Open() {
     const int width = device.right - device.left;
     const int height = device.bottom - device.top;
     if (width > 0 && height > 0) {
-        bitmap_.Reset(::CreateCompatibleBitmap(target_, width, height));
+        bitmap_ = gdi::MakeColourBitmap(width, height);
     }
     ::DPtoLP(target_, reinterpret_cast<POINT*>(&device), 2);
     rect_ = device;

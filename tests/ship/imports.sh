@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The program must start on a bare Windows: a 64-bit GUI executable that
-# imports only Windows' own DLLs, never a compiler runtime or a library's DLL.
+# imports only Windows' own DLLs, never a compiler runtime or a library's DLL,
+# and none at start that only printing or the dialogs need.
 # Usage: imports.sh OBJDUMP EXE
 set -euo pipefail
 objdump="$1"
@@ -29,5 +30,12 @@ while read -r dll; do
     fi
 done <<<"$imports"
 grep -qi '^kernel32\.dll$' <<<"$imports" || fail "KERNEL32.dll missing from the imports"
+# Printing and the dialogs' controls load on first use: their set-up would
+# only delay the window.
+for later in winspool.drv comctl32.dll; do
+    if grep -qix "$later" <<<"$imports"; then
+        fail "imports $later when it starts; it is meant to load on first use"
+    fi
+done
 
 exit "$status"

@@ -127,6 +127,9 @@ TEST(GdiSurface, KeepsItsBitmapSelectedUntilItEnds) {
         ASSERT_NE(::GetObjectW(bitmap, sizeof info, &info), 0);
         EXPECT_EQ(info.bmWidth, 30);
         EXPECT_EQ(info.bmHeight, 20);
+        // Whatever the display's depth: the skin composes exact colours.
+        ::SetPixelV(surface.Get(), 3, 4, RGB(1, 2, 3));
+        EXPECT_EQ(::GetPixel(surface.Get(), 3, 4), RGB(1, 2, 3));
 
         gdi::Surface moved(std::move(surface));
         EXPECT_FALSE(surface);
