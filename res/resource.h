@@ -13,6 +13,7 @@
 #define IDS_EXIT 142
 #define IDS_REPORT_NAME 143
 #define IDS_NO_PRINTERS 144
+#define IDS_REPORT_CREDIT 145
 
 // Saving: a failure, the question at exit, copies kept and offered back
 #define IDS_SAVE_FAILED 300

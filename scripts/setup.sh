@@ -44,8 +44,8 @@ fi
 
 # Wine converts file names with the host's locale: without a UTF-8 locale on
 # the host, folders with non-ASCII names cannot be created. The tests run
-# Wine in English and German.
-for wanted in en_US de_DE; do
+# Wine in every language the program speaks.
+for wanted in en_US de_DE fr_FR es_ES it_IT pt_BR pl_PL; do
   if ! locale -a 2>/dev/null | grep -qi "^${wanted}\.utf-\?8$"; then
     as_root sed -i "s/^# *\(${wanted}\.UTF-8 UTF-8\)/\1/" /etc/locale.gen
     need_locale_gen=1

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Renders the SVG sources beside this script into res/images/*.png and res/lunabel.ico.
 # A developer tool: the build uses the committed pictures and never runs this.
-# Needs rsvg-convert (Debian: librsvg2-bin) and python3; nothing else.
+# Needs rsvg-convert (Debian: librsvg2-bin), python3 and, for the pictures of
+# the other languages, python3-fonttools and fonts-dejavu.
 set -euo pipefail
 
 art="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -267,6 +268,21 @@ render dlg_history 660x490 rgba "$frost"
 render heart_small 7x6 rgba '#fffcfb'
 # The help pages lie on the help dialog's body, from (11, 57) of its picture.
 render help_keyboard 386x174 rgba "$out/dlg_help.png@11,57"
+
+# The pictures that hold words, once more in each language (translate.py).
+/usr/bin/python3 "$art/translate.py" "$art" "$tmp/languages"
+for dir in "$tmp"/languages/*/; do
+  code="$(basename "$dir")"
+  mkdir -p "$out/$code"
+  for item in app-bg:675x557:rgb:#ffffff dlg_settings:361x200:rgba:$frost \
+              dlg_print:372x300:rgba:$frost dlg_help:414x396:rgba:$frost \
+              dlg_about:324x292:rgba:$frost; do
+    IFS=: read -r name size kind under <<<"$item"
+    rsvg-convert -w "${size%x*}" -h "${size#*x}" "$dir/$name.svg" -o "$tmp/$code-$name.png"
+    pic finish "$tmp/$code-$name.png" "$out/$code/$name.png" "$size" "$kind" "$under"
+  done
+  echo "  $code/: app-bg, dlg_settings, dlg_print, dlg_help, dlg_about"
+done
 
 echo "render.sh: icon into $res/lunabel.ico"
 for s in 16 32 48; do

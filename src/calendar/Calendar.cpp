@@ -113,8 +113,9 @@ void Calendar::Render(HDC target, int x, int y) {
 
     ::SetTextColor(dc, IsPrintMode() ? kPrintDayNameColour : kScreenDayNameColour);
     ::SelectObject(dc, dayNameFont.Get());
+    const auto& names = HeaderDayNames(dc);
     for (int i = 0; i < kGridColumns; ++i) {
-        gdi::DrawString(dc, dayNames[i], ToRect(layout.headerCells[i]),
+        gdi::DrawString(dc, names[i], ToRect(layout.headerCells[i]),
                         DT_SINGLELINE | DT_VCENTER | DT_CENTER);
     }
 
@@ -128,6 +129,21 @@ void Calendar::Render(HDC target, int x, int y) {
         }
     }
     ::RestoreDC(dc, saved);
+}
+
+// Some languages abbreviate to six letters ("niedz."): nine tenths of the
+// column leave a margin for faces that run wider than the one measured.
+const std::array<std::wstring, kGridColumns>& Calendar::HeaderDayNames(HDC dc) const {
+    for (int i = 0; i < kGridColumns; ++i) {
+        SIZE size{};
+        ::GetTextExtentPoint32W(dc, dayNames[i].c_str(), static_cast<int>(dayNames[i].size()),
+                                &size);
+        const Rect& column = layout.headerCells[i];
+        if (size.cx * 10 > (column.right - column.left) * 9) {
+            return shortestDayNames;
+        }
+    }
+    return dayNames;
 }
 
 void Calendar::DrawCell(HDC dc, const DayCell& cell, bool showFertility) const {

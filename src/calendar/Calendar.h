@@ -48,6 +48,9 @@ protected:
 
 private:
     void FillBackground(HDC dc) const;
+    // The locale's abbreviations, or its shortest names where one of them
+    // would not fit its column in the font selected into `dc`.
+    const std::array<std::wstring, kGridColumns>& HeaderDayNames(HDC dc) const;
     void DrawCell(HDC dc, const DayCell& cell, bool showFertility) const;
 
     gdi::Font heartFont;

@@ -39,6 +39,7 @@ public:
 
     const std::wstring& YearText() const { return yearText; }
     const std::wstring& RangeText() const { return rangeText; }
+    HFONT RangeFont() const { return rangeFont.Get(); }
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);

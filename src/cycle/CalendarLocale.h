@@ -14,6 +14,8 @@ public:
     virtual std::wstring MonthName(int month) const = 0;
     // Abbreviated weekday name; weekday is 0 = Sunday .. 6 = Saturday.
     virtual std::wstring AbbreviatedDayName(int weekday) const = 0;
+    // The shortest name the locale has, for where the abbreviation is too wide.
+    virtual std::wstring ShortestDayName(int weekday) const = 0;
     // The weekday that heads the first column, 0 = Sunday .. 6 = Saturday.
     virtual int FirstDayOfWeek() const = 0;
 };
@@ -33,6 +35,12 @@ public:
     std::wstring AbbreviatedDayName(int weekday) const override {
         static constexpr std::array<const wchar_t*, 7> names = {L"Sun", L"Mon", L"Tue", L"Wed",
                                                                 L"Thu", L"Fri", L"Sat"};
+        return weekday >= 0 && weekday <= 6 ? names[weekday] : L"";
+    }
+
+    std::wstring ShortestDayName(int weekday) const override {
+        static constexpr std::array<const wchar_t*, 7> names = {L"Su", L"Mo", L"Tu", L"We",
+                                                                L"Th", L"Fr", L"Sa"};
         return weekday >= 0 && weekday <= 6 ? names[weekday] : L"";
     }
 

@@ -26,6 +26,7 @@ void MonthModel::SetMonth(int newYear, int newMonth) {
     const int firstDayOfWeek = (locale_.FirstDayOfWeek() % 7 + 7) % 7;
     for (int i = 0; i < kGridColumns; ++i) {
         dayNames[i] = locale_.AbbreviatedDayName((firstDayOfWeek + i) % 7);
+        shortestDayNames[i] = locale_.ShortestDayName((firstDayOfWeek + i) % 7);
     }
 
     for (auto& row : cells) {

@@ -56,6 +56,8 @@ public:
     static int Weekday(int year, int month, int day);
 
     std::array<std::wstring, kGridColumns> dayNames;
+    // The same days by the locale's shortest names.
+    std::array<std::wstring, kGridColumns> shortestDayNames;
     std::wstring monthName;
     int year = 0;
     int month = 0;

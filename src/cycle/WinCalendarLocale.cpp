@@ -33,6 +33,14 @@ std::wstring WinCalendarLocale::AbbreviatedDayName(int weekday) const {
     return name.empty() ? fallback_.AbbreviatedDayName(weekday) : name;
 }
 
+std::wstring WinCalendarLocale::ShortestDayName(int weekday) const {
+    if (weekday < 0 || weekday > 6) {
+        return {};
+    }
+    std::wstring name = CalendarString(CAL_SSHORTESTDAYNAME1 + (weekday + 6) % 7);
+    return name.empty() ? AbbreviatedDayName(weekday) : name;
+}
+
 int WinCalendarLocale::FirstDayOfWeek() const {
     wchar_t buffer[4] = {};
     const int length = ::GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IFIRSTDAYOFWEEK, buffer,

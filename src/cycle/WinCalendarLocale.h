@@ -8,6 +8,7 @@ class WinCalendarLocale : public CalendarLocale {
 public:
     std::wstring MonthName(int month) const override;
     std::wstring AbbreviatedDayName(int weekday) const override;
+    std::wstring ShortestDayName(int weekday) const override;
     int FirstDayOfWeek() const override;
 
 private:

@@ -17,7 +17,7 @@ constexpr COLORREF kHeadingColour = RGB(215, 24, 62);
 constexpr COLORREF kTextColour = RGB(0, 0, 0);
 
 // Shares of the list's width, in percent, in the order of CycleRow.
-constexpr int kColumnPercent[] = {38, 17, 17, 28};
+constexpr int kColumnPercent[] = {44, 13, 15, 28};
 
 struct ControlText {
     int control;

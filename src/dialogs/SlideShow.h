@@ -39,6 +39,7 @@ public:
     int Current() const { return current; }
     int Count() const { return static_cast<int>(slides.size()); }
     const std::wstring& Caption(int page) const { return slides[page].caption; }
+    int PictureHeight(int page) const { return slides[page].height; }
     HFONT CaptionFont() const { return captionFont.Get(); }
 
     BEGIN_MSG_MAP(SlideShow)

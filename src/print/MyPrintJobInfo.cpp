@@ -1,11 +1,15 @@
 #include "print/MyPrintJobInfo.h"
 
 #include "calendar/Calendar.h"
+#include "framework/ResourceText.h"
 #include "product.h"
+#include "resource.h"
 
 #include <string>
 
-const wchar_t kReportCredit[] = L"Created using Lunabel\n" LUNABEL_WEB_LABEL;
+std::wstring ReportCredit() {
+    return FormatResourceString(IDS_REPORT_CREDIT, {L"" LUNABEL_WEB_LABEL});
+}
 
 namespace {
 
@@ -19,7 +23,7 @@ PageMetrics PageMetricsOf(HDC dc) {
 
 } // namespace
 
-ReportPage::ReportPage(HDC dc, int pageYear) : year(pageYear) {
+ReportPage::ReportPage(HDC dc, int pageYear) : year(pageYear), credit(ReportCredit()) {
     const PageMetrics metrics = PageMetricsOf(dc);
     content = ComputeContentBox(metrics);
     // Both fonts keep the stock font's quality: the printer driver decides.
@@ -36,7 +40,7 @@ ReportPage::ReportPage(HDC dc, int pageYear) : year(pageYear) {
         const gdi::SelectGuard select(dc, creditFont.Get());
         // No word breaks: the lines end only at the newline.
         RECT measured{0, 0, content.right - content.left, 0};
-        ::DrawTextW(dc, kReportCredit, -1, &measured, DT_CALCRECT);
+        ::DrawTextW(dc, credit.c_str(), -1, &measured, DT_CALCRECT);
         creditRect =
             ToRect(PlaceCredit(content, titleRect.bottom - titleRect.top,
                                measured.right - measured.left, measured.bottom - measured.top));
@@ -56,7 +60,7 @@ void ReportPage::Draw(HDC dc) const {
     {
         const gdi::SelectGuard select(dc, creditFont.Get());
         RECT rect = creditRect;
-        ::DrawTextW(dc, kReportCredit, -1, &rect, DT_RIGHT);
+        ::DrawTextW(dc, credit.c_str(), -1, &rect, DT_RIGHT);
     }
 
     Calendar month(nullptr);

@@ -6,10 +6,11 @@
 #include "framework/PrintJob.h"
 #include "print/PageLayout.h"
 
+#include <string>
 #include <vector>
 
-// The credit's two lines.
-extern const wchar_t kReportCredit[];
+// The credit's two lines, at the top right of every printed page.
+std::wstring ReportCredit();
 
 // One year's page for one device: its fonts and where everything goes, as
 // measured on that device's DC.
@@ -27,6 +28,7 @@ public:
 
 private:
     int year;
+    std::wstring credit;
     gdi::Font titleFont;
     gdi::Font creditFont;
     Rect content;

@@ -53,6 +53,7 @@ SummaryPage::SummaryPage(HDC dc, const CycleHistory& cycleHistory, int cycleLeng
     boldFont = gdi::MakeFont(kFace, SummaryTextFontHeight(page), FW_BOLD);
 
     title = LoadResourceString(IDS_HISTORY_TITLE);
+    credit = ReportCredit();
     covered = CoveredText(history);
     figures = FigureLines(history, cycleLengthInForce);
     figures.insert(figures.begin(), FiguresHeading(history));
@@ -61,7 +62,7 @@ SummaryPage::SummaryPage(HDC dc, const CycleHistory& cycleHistory, int cycleLeng
     const SIZE titleSize = Measure(dc, titleFont.Get(), title, DT_SINGLELINE | DT_NOPREFIX);
     measures.titleWidth = titleSize.cx;
     measures.titleHeight = titleSize.cy;
-    const SIZE creditSize = Measure(dc, creditFont.Get(), kReportCredit);
+    const SIZE creditSize = Measure(dc, creditFont.Get(), credit);
     measures.creditWidth = creditSize.cx;
     measures.creditHeight = creditSize.cy;
     measures.lineHeight = LineHeight(dc, textFont.Get());
@@ -79,7 +80,7 @@ void SummaryPage::Draw(HDC dc) const {
     }
     {
         const gdi::SelectGuard select(dc, creditFont.Get());
-        gdi::DrawString(dc, kReportCredit, ToRect(layout.credit), DT_RIGHT | DT_NOPREFIX);
+        gdi::DrawString(dc, credit, ToRect(layout.credit), DT_RIGHT | DT_NOPREFIX);
     }
     DrawLine(dc, boldFont.Get(), covered, layout.covered);
 

@@ -30,6 +30,7 @@ private:
     gdi::Font textFont;
     gdi::Font boldFont;
     std::wstring title;
+    std::wstring credit;
     std::wstring covered;
     std::vector<std::wstring> figures; // the heading first
     SummaryLayout layout;

@@ -9,6 +9,11 @@
 
 namespace {
 
+constexpr wchar_t kCaptionFace[] = L"Comic Sans MS";
+constexpr int kCaptionHeight = 12;
+// Smaller is hard to read; a caption that needs it wants shorter words.
+constexpr int kSmallestCaptionHeight = 9;
+
 constexpr COLORREF kIdleCaption = RGB(254, 222, 231);
 constexpr COLORREF kHoverCaption = RGB(100, 0, 0);
 constexpr float kHoverGamma = 1.3f;
@@ -18,7 +23,7 @@ constexpr float kPressedGamma = 1.6f;
 } // namespace
 
 IconButton::IconButton(const HDC* background, const wchar_t* imageName)
-    : labelFont(gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD)),
+    : labelFont(gdi::MakeFont(kCaptionFace, -kCaptionHeight, FW_BOLD)),
       handCursor(::LoadCursorW(nullptr, IDC_HAND)), backgroundDC(background), iconName(imageName) {}
 
 IconButton::~IconButton() {
@@ -50,7 +55,28 @@ LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     // Brighter still and one pixel down and right: the button gives way.
     icon.ApplyGamma(kPressedGamma);
     icon.DrawBlended(pressedSurface.Get(), 3, 3);
+    FitCaption(width);
     return 0;
+}
+
+// Another language's word may be longer than the button is wide. It is
+// written a pixel smaller at a time until it takes at most nine tenths of
+// the width, a margin for faces that run wider than the one measured.
+void IconButton::FitCaption(int width) {
+    wchar_t text[256] = L"";
+    const int length = ::GetWindowTextW(hwnd_, text, 256);
+    gdi::WindowDC screen(nullptr);
+    for (int height = kCaptionHeight;; --height) {
+        SIZE size{};
+        {
+            const gdi::SelectGuard font(screen.Get(), labelFont.Get());
+            ::GetTextExtentPoint32W(screen.Get(), text, length, &size);
+        }
+        if (size.cx * 10 <= width * 9 || height == kSmallestCaptionHeight) {
+            return;
+        }
+        labelFont = gdi::MakeFont(kCaptionFace, -(height - 1), FW_BOLD);
+    }
 }
 
 LRESULT IconButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {

@@ -40,6 +40,7 @@ public:
         MESSAGE_HANDLER(WM_LBUTTONDOWN, OnLButtonDown)
         MESSAGE_HANDLER(WM_LBUTTONUP, OnLButtonUp)
         MESSAGE_HANDLER(WM_CAPTURECHANGED, OnCaptureChanged)
+        MESSAGE_HANDLER(WM_GETFONT, OnGetFont)
         MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
         MESSAGE_HANDLER(WM_DESTROY, accessible.OnDestroy)
         MESSAGE_HANDLER(kPress, OnPress)
@@ -70,6 +71,10 @@ private:
     LRESULT OnLButtonUp(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnCaptureChanged(UINT, WPARAM, LPARAM lParam, BOOL&);
     LRESULT OnPress(UINT, WPARAM, LPARAM, BOOL&);
+    // The caption's font, smaller than usual for a long caption.
+    LRESULT OnGetFont(UINT, WPARAM, LPARAM, BOOL&) {
+        return reinterpret_cast<LRESULT>(labelFont.Get());
+    }
 
     // Posted by a reader's default action, so that its call returns before
     // the command opens a dialog.
@@ -80,6 +85,8 @@ private:
 
     bool Contains(LPARAM point) const;
     void Release();
+    // Picks the caption's size so that it fits `width`.
+    void FitCaption(int width);
 
     bool captured = false;
     bool hovering = false;

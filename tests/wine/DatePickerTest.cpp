@@ -18,6 +18,7 @@ class SilentLocale : public CalendarLocale {
 public:
     std::wstring MonthName(int) const override { return {}; }
     std::wstring AbbreviatedDayName(int) const override { return {}; }
+    std::wstring ShortestDayName(int) const override { return {}; }
     int FirstDayOfWeek() const override { return 0; }
 };
 

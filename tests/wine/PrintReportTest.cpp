@@ -39,6 +39,16 @@ private:
     HDC dc_;
 };
 
+std::string Utf8(const std::wstring& text) {
+    std::string out(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
+                                                                   static_cast<int>(text.size()),
+                                                                   nullptr, 0, nullptr, nullptr)),
+                    '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
+                          static_cast<int>(out.size()), nullptr, nullptr);
+    return out;
+}
+
 // The default printer's settings turned across the paper.
 void MakeLandscape(DeviceSettings& settings) {
     const std::wstring name = print_test::DefaultPrinter();
@@ -201,8 +211,11 @@ protected:
                          r.right + offX, r.bottom + offY, align);
         };
         word("2006", page.TitleRect(), "left");
-        word("Created", page.CreditRect(), "none");
-        word("Lunabel", page.CreditRect(), "right");
+        // The credit's first line, in the language of the string table.
+        const std::string credit = Utf8(ReportCredit());
+        const std::string firstLine = credit.substr(0, credit.find('\n'));
+        word(firstLine.substr(0, firstLine.find(' ')).c_str(), page.CreditRect(), "none");
+        word(firstLine.substr(firstLine.rfind(' ') + 1).c_str(), page.CreditRect(), "right");
         word(LUNABEL_WEB_LABEL, page.CreditRect(), "right");
 
         const MonthGridGeometry& grid = page.Grid();
@@ -214,8 +227,7 @@ protected:
             const PagePoint origin = grid.MonthOrigin(m);
             const RECT name{origin.x + layout.titleRect.left, origin.y + layout.titleRect.top,
                             origin.x + layout.titleRect.right, origin.y + layout.titleRect.bottom};
-            word(std::string(month.monthName.begin(), month.monthName.end()).c_str(), name,
-                 "center");
+            word(Utf8(month.monthName).c_str(), name, "center");
             bool plainSeen = false;
             for (const auto& row : month.cells) {
                 for (const DayCell& cell : row) {

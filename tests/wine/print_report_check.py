@@ -5,7 +5,7 @@ month names are (pdftotext -bbox), and the colours of marked, period and
 fertile days (pdftoppm). The tests say what each page must show; see
 PrintedReportOutputTest in PrintReportTest.cpp.
 
-usage: print_report_check.py TEST_EXE
+usage: print_report_check.py TEST_EXE [GTEST_FILTER]
 Exit 0 when every check holds, 77 when no printer is set up, 1 otherwise."""
 
 import glob
@@ -23,11 +23,11 @@ ALIGN_PT = {"left": 1.5, "right": 1.5, "center": 3.0}
 FILL_SLACK = 24  # per channel
 
 
-def run_tests(exe):
+def run_tests(exe, tests):
     if os.path.exists(EXPECT):
         os.remove(EXPECT)
     env = dict(os.environ, LUNABEL_REPORT_EXPECT=EXPECT)
-    result = subprocess.run(["wine", exe, "--gtest_filter=PrintedReportOutputTest.*"],
+    result = subprocess.run(["wine", exe, "--gtest_filter=" + tests],
                             env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                             stdin=subprocess.DEVNULL, text=True, errors="replace")
     sys.stdout.write(result.stdout)
@@ -96,7 +96,8 @@ def page_info(path):
 
 
 def words_of(path):
-    out = subprocess.run(["pdftotext", "-bbox", path, "-"], stdout=subprocess.PIPE, text=True,
+    out = subprocess.run(["pdftotext", "-enc", "UTF-8", "-bbox", path, "-"],
+                         stdout=subprocess.PIPE, encoding="utf-8",
                          check=True).stdout
     pattern = r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>'
     return [(m.group(5), *[float(m.group(i)) for i in range(1, 5)])
@@ -182,9 +183,9 @@ class Checker:
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
-    run_tests(sys.argv[1])
+    run_tests(sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else "PrintedReportOutputTest.*")
     documents = read_expectations()
     checker = Checker()
     printed = []
