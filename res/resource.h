@@ -27,6 +27,7 @@
 #define IDS_CLOSE_ANYWAY 308
 #define IDS_UNREADABLE_AT_START 309
 #define IDS_OFFER_UNSAVED 310
+// framework/ResourceText.h knows this one as kNoReasonStringId.
 #define IDS_NO_REASON 311
 
 #define IDD_ABOUT 100
@@ -164,5 +165,4 @@
 #define IDS_SUMMARY_COVERED_NONE 463
 #define IDS_SUMMARY_MORE 464
 #define IDS_SUMMARY_PRINT_FAILED 465
-#define IDS_SYSTEM_ERROR 466
 #define IDS_PRINT_DIALOG_FAILED 467

@@ -39,32 +39,16 @@ std::wstring LocalDateTime(const FILETIME& utc, bool date) {
 
 } // namespace
 
-std::wstring SystemReason(std::uint32_t error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring reason(buffer != nullptr ? buffer : L"", length);
-    ::LocalFree(buffer);
-    while (!reason.empty() && std::iswspace(reason.back())) {
-        reason.pop_back();
-    }
-    if (reason.empty()) {
-        return FormatResourceString(IDS_NO_REASON, {std::to_wstring(error)});
-    }
-    return reason;
-}
-
 void TellSaveFailed(HWND owner, const SaveResult& result) {
-    Show(owner, FormatResourceString(IDS_SAVE_FAILED, {result.file, SystemReason(result.error)}),
+    Show(owner, FormatResourceString(IDS_SAVE_FAILED, {result.file, SystemErrorText(result.error)}),
          MB_OK | MB_ICONWARNING);
 }
 
 ExitChoice AskAtExit(HWND owner, const SaveResult& result) {
     const std::wstring caption = LoadResourceString(IDS_APP_NAME);
     const std::wstring instruction = LoadResourceString(IDS_EXIT_NOT_SAVED);
-    const std::wstring detail =
-        FormatResourceString(IDS_EXIT_NOT_SAVED_DETAIL, {result.file, SystemReason(result.error)});
+    const std::wstring detail = FormatResourceString(IDS_EXIT_NOT_SAVED_DETAIL,
+                                                     {result.file, SystemErrorText(result.error)});
     const std::wstring tryAgain = LoadResourceString(IDS_TRY_AGAIN);
     const std::wstring close = LoadResourceString(IDS_CLOSE_WITHOUT_SAVING);
     const std::wstring goBack = LoadResourceString(IDS_GO_BACK);
@@ -107,13 +91,14 @@ void TellChangesKept(HWND owner, const SaveResult& copy, bool besideDataFile) {
 
 bool AskToCloseAnyway(HWND owner, const SaveResult& copy) {
     return Show(owner,
-                FormatResourceString(IDS_CLOSE_ANYWAY, {copy.file, SystemReason(copy.error)}),
+                FormatResourceString(IDS_CLOSE_ANYWAY, {copy.file, SystemErrorText(copy.error)}),
                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
                     const std::wstring& target) {
-    Show(owner, FormatResourceString(IDS_UNREADABLE_AT_START, {path, SystemReason(error), target}),
+    Show(owner,
+         FormatResourceString(IDS_UNREADABLE_AT_START, {path, SystemErrorText(error), target}),
          MB_OK | MB_ICONWARNING);
 }
 

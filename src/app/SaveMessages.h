@@ -11,9 +11,6 @@
 
 #include "cycle/SaveWorker.h"
 
-// The system's own words for `error`.
-std::wstring SystemReason(std::uint32_t error);
-
 // While she works: a save failed (the first of a run of failures).
 void TellSaveFailed(HWND owner, const SaveResult& result);
 

@@ -4,6 +4,7 @@
 #include "text/TextFormat.h"
 
 #include <cstdio>
+#include <cwctype>
 #include <vector>
 
 std::wstring ResourceLanguage() {
@@ -22,6 +23,19 @@ std::wstring FormatCountString(UINT id, long long count,
     std::vector<std::wstring_view> all{number};
     all.insert(all.end(), args.begin(), args.end());
     return FillPlaceholders(PickPluralForm(forms, ResourceLanguage(), count), all);
+}
+
+std::wstring SystemErrorText(DWORD error) {
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
+    ::LocalFree(buffer);
+    while (!text.empty() && std::iswspace(text.back())) {
+        text.pop_back();
+    }
+    return text.empty() ? FormatResourceString(kNoReasonStringId, {std::to_wstring(error)}) : text;
 }
 
 std::wstring LocaleNumber(double value, int decimals) {

@@ -14,6 +14,8 @@
 #include <string_view>
 
 inline constexpr UINT kLanguageStringId = 129;
+// "Windows gave no reason (error %1)." in the table's language.
+inline constexpr UINT kNoReasonStringId = 311;
 
 // The language of the string table in use; "en" when it names none.
 std::wstring ResourceLanguage();
@@ -26,6 +28,10 @@ std::wstring FormatResourceString(UINT id, std::initializer_list<std::wstring_vi
 // %2 .. %9 the further `args`.
 std::wstring FormatCountString(UINT id, long long count,
                                std::initializer_list<std::wstring_view> args = {});
+
+// Why Windows says `error` happened, in the user's language: its own
+// message, or string kNoReasonStringId with the number when it has none.
+std::wstring SystemErrorText(DWORD error);
 
 // `value` in the user's locale with `decimals` digits after the separator
 // ("28.5", "28,5"), without grouping: day counts never need it.

@@ -82,16 +82,3 @@ FileContents ReadWholeFile(const std::wstring& path, std::size_t limit) {
     contents.bytes.resize(done);
     return contents;
 }
-
-std::wstring SystemErrorText(DWORD error) {
-    wchar_t* buffer = nullptr;
-    const DWORD length = ::FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
-    ::LocalFree(buffer);
-    while (!text.empty() && std::iswspace(text.back())) {
-        text.pop_back();
-    }
-    return text.empty() ? FormatResourceString(IDS_SYSTEM_ERROR, {std::to_wstring(error)}) : text;
-}

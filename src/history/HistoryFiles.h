@@ -22,6 +22,3 @@ struct FileContents {
 };
 
 FileContents ReadWholeFile(const std::wstring& path, std::size_t limit);
-
-// The system's sentence for a Win32 error ("Access is denied.").
-std::wstring SystemErrorText(DWORD error);

@@ -154,7 +154,7 @@ TEST_P(FailingSaves, AreToldOnceAndAnsweredAtExit) {
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(
         Contains(TextsOf(popup),
-                 FormatResourceString(IDS_SAVE_FAILED, {dataPath, SystemReason(blocker->Error())})))
+                 FormatResourceString(IDS_SAVE_FAILED, {dataPath, SystemErrorText(blocker->Error())})))
         << Narrow(TextsOf(popup));
     Dismiss(popup, L"OK");
 
@@ -267,7 +267,7 @@ TEST_P(UnsavedCopyOffer, FromALockedRunIsOfferedOnceAtTheNextStart) {
         ASSERT_NE(told, nullptr);
         EXPECT_TRUE(Contains(TextsOf(told),
                              FormatResourceString(IDS_UNREADABLE_AT_START,
-                                                  {dataPath, SystemReason(locked.Error()), copy})))
+                                                  {dataPath, SystemErrorText(locked.Error()), copy})))
             << Narrow(TextsOf(told));
         Dismiss(told, L"OK");
         ClickDay(frame, a);
