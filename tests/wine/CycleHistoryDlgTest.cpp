@@ -327,9 +327,9 @@ TEST_F(CycleHistoryDlgTest, KeyboardReachesEveryControlInOrderByUniqueAccessKeys
     std::set<wchar_t> keys;
     for (const std::wstring& caption : captions) {
         const std::size_t at = caption.find(L'&');
-        ASSERT_NE(at, std::wstring::npos) << "no access key in " << historytest::Utf8(caption);
+        ASSERT_NE(at, std::wstring::npos) << "no access key in " << Utf8(caption);
         EXPECT_TRUE(keys.insert(static_cast<wchar_t>(::towlower(caption[at + 1]))).second)
-            << "access key used twice: " << historytest::Utf8(caption);
+            << "access key used twice: " << Utf8(caption);
     }
 }
 

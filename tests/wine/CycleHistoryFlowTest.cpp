@@ -159,7 +159,7 @@ TEST_F(CycleHistoryFlowTest, SettingsOkWithAnotherLengthStopsFollowing) {
         }});
         SettingsDlg settings(driver.Owner());
         EXPECT_EQ(settings.DoModal(driver.Owner()), IDOK);
-        EXPECT_EQ(IsFollowingCycles(), stillFollowing) << "chose " << historytest::Utf8(chosen);
+        EXPECT_EQ(IsFollowingCycles(), stillFollowing) << "chose " << Utf8(chosen);
     }
 }
 
@@ -321,8 +321,7 @@ TEST_F(CycleHistoryFlowTest, ExportThatCannotBeWrittenIsReported) {
         message = ReadMessage(user);
         CloseHistory(user);
     });
-    EXPECT_EQ(message.rfind(L"Lunabel could not save " + path + L".\n\n", 0), 0u)
-        << historytest::Utf8(message);
+    EXPECT_EQ(message.rfind(L"Lunabel could not save " + path + L".\n\n", 0), 0u) << Utf8(message);
     EXPECT_GT(message.size(), path.size() + 28) << "with the reason";
     held.Reset();
     EXPECT_EQ(ReadText(path), old) << "the old file stays whole";
@@ -374,7 +373,7 @@ TEST_F(CycleHistoryFlowTest, PrintedSummary) {
     std::FILE* out = std::fopen(expectPath, "w");
     ASSERT_NE(out, nullptr);
     const auto line = [out](const char* kind, const std::wstring& text) {
-        std::fprintf(out, "%s %s\n", kind, historytest::Utf8(text).c_str());
+        std::fprintf(out, "%s %s\n", kind, Utf8(text).c_str());
     };
     line("pdf", pdf->substr(pdf->rfind(L'\\') + 1));
     const CycleHistory history = ComputeCycleHistory(CalendarData::Instance().Marks());

@@ -12,6 +12,7 @@
 
 #include "HistoryStarts.h"
 #include "TestFiles.h"
+#include "WindowText.h"
 #include "cycle/DateKey.h"
 #include "history/FollowCycles.h"
 
@@ -77,16 +78,6 @@ inline std::vector<std::wstring> ListRows(HWND list) {
         rows.push_back(line);
     }
     return rows;
-}
-
-inline std::string Utf8(const std::wstring& text) {
-    std::string bytes(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
-                                                                     static_cast<int>(text.size()),
-                                                                     nullptr, 0, nullptr, nullptr)),
-                      '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
-                          static_cast<int>(bytes.size()), nullptr, nullptr);
-    return bytes;
 }
 
 } // namespace historytest

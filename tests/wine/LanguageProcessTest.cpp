@@ -3,6 +3,7 @@
 // the ones of that language's table and template. CTest runs it once under
 // each language's locale.
 #include "ProgramProcessSupport.h"
+#include "WindowText.h"
 
 #include "calendar/CalendarView.h"
 #include "calendar/Commands.h"
@@ -19,25 +20,13 @@ namespace {
 
 using namespace programtest;
 
-std::wstring TextOf(HWND window) {
-    wchar_t text[512] = L"";
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = L"";
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
 // The texts of a dialog's labels and buttons, in order (a list shows a value).
 std::vector<std::wstring> ControlTexts(HWND dialog) {
     std::vector<std::wstring> texts;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
         if (ClassOf(child) == L"Static" || ClassOf(child) == L"Button") {
-            texts.push_back(TextOf(child));
+            texts.push_back(WindowText(child));
         }
     }
     return texts;
@@ -109,8 +98,8 @@ TEST_F(LanguageProcess, CaptionsAndSettingsAreInTheUsersLanguage) {
 
     std::set<std::wstring> captions;
     for (HWND child = ::GetWindow(view, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        if (ClassOf(child) == L"LunabelImageButton" && !TextOf(child).empty()) {
-            captions.insert(TextOf(child));
+        if (ClassOf(child) == L"LunabelImageButton" && !WindowText(child).empty()) {
+            captions.insert(WindowText(child));
         }
     }
     std::set<std::wstring> expected;

@@ -5,6 +5,7 @@
 
 #include "ModalDialogDriver.h"
 #include "PrintTestSupport.h"
+#include "WindowText.h"
 #include "print/PrintCommand.h"
 
 #include <gtest/gtest.h>
@@ -18,18 +19,6 @@
 namespace {
 
 using print_test::FakeSpooler;
-
-std::wstring WindowText(HWND window) {
-    wchar_t text[512] = L"";
-    ::GetWindowTextW(window, text, 512);
-    return text;
-}
-
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = L"";
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
 
 // The combo's items as shown (sorted) and the list positions they map to.
 struct ComboItems {

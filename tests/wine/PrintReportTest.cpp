@@ -4,6 +4,7 @@
 #include "print/MyPrintJobInfo.h"
 
 #include "PrintTestSupport.h"
+#include "WindowText.h"
 #include "calendar/GridLayout.h"
 #include "cycle/MonthModel.h"
 #include "cycle/WinCalendarLocale.h"
@@ -38,16 +39,6 @@ public:
 private:
     HDC dc_;
 };
-
-std::string Utf8(const std::wstring& text) {
-    std::string out(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
-                                                                   static_cast<int>(text.size()),
-                                                                   nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                          static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
 
 // The default printer's settings turned across the paper.
 void MakeLandscape(DeviceSettings& settings) {

@@ -6,6 +6,7 @@
 #include "CycleHistoryTestSupport.h"
 #include "ModalDialogDriver.h"
 #include "PrintTestSupport.h"
+#include "WindowText.h"
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CycleHistoryDlg.h"
@@ -26,16 +27,6 @@
 #include <vector>
 
 namespace {
-
-std::string Narrow(const std::wstring& text) {
-    std::string out(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
-                                                                   static_cast<int>(text.size()),
-                                                                   nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                          static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
 
 // The text as drawn: without the & of an access key.
 std::wstring Shown(const std::wstring& text) {
@@ -88,18 +79,6 @@ bool FitsWithMargin(int needed, int room) {
     return needed * 10 <= room * 9;
 }
 
-std::wstring ClassOf(HWND window) {
-    wchar_t name[64] = L"";
-    ::GetClassNameW(window, name, 64);
-    return name;
-}
-
-std::wstring TextOf(HWND window) {
-    wchar_t text[2048] = L"";
-    ::GetWindowTextW(window, text, 2048);
-    return text;
-}
-
 HFONT FontOf(HWND window) {
     return reinterpret_cast<HFONT>(::SendMessageW(window, WM_GETFONT, 0, 0));
 }
@@ -109,8 +88,8 @@ HFONT FontOf(HWND window) {
 std::vector<std::string> Misfits(HWND dialog) {
     std::vector<std::string> misfits;
     const auto note = [&](HWND control, const std::wstring& text, int needed, int room) {
-        misfits.push_back(Narrow(ClassOf(control)) + " " + std::to_string(::GetDlgCtrlID(control)) +
-                          " \"" + Narrow(text) + "\" needs " + std::to_string(needed) + " of " +
+        misfits.push_back(Utf8(ClassOf(control)) + " " + std::to_string(::GetDlgCtrlID(control)) +
+                          " \"" + Utf8(text) + "\" needs " + std::to_string(needed) + " of " +
                           std::to_string(room));
     };
     for (HWND control = ::GetWindow(dialog, GW_CHILD); control;
@@ -119,7 +98,7 @@ std::vector<std::string> Misfits(HWND dialog) {
             continue;
         }
         const std::wstring className = ClassOf(control);
-        const std::wstring text = TextOf(control);
+        const std::wstring text = WindowText(control);
         const RECT client = CWindow(control).GetClientRect();
         const LONG style = ::GetWindowLongW(control, GWL_STYLE);
         const HFONT font = FontOf(control);
@@ -206,7 +185,7 @@ protected:
         ShownView::SetUp();
         // A locale Windows has no table for runs in English: nothing to measure.
         if (const char* expected = std::getenv("LUNABEL_EXPECTED_LANGUAGE")) {
-            ASSERT_EQ(Narrow(ResourceLanguage()), expected) << "the locale did not take";
+            ASSERT_EQ(Utf8(ResourceLanguage()), expected) << "the locale did not take";
         }
     }
     historytest::FollowGuard savedFollow;
@@ -218,7 +197,7 @@ TEST_F(TextFit, ButtonCaptionsAndTheHalfYearFitTheirPlaces) {
     Open(2026, 1);
     int captions = 0;
     for (HWND child = ::GetWindow(view, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
-        const std::wstring text = TextOf(child);
+        const std::wstring text = WindowText(child);
         if (ClassOf(child) != L"LunabelImageButton" || text.empty()) {
             continue;
         }
@@ -226,10 +205,10 @@ TEST_F(TextFit, ButtonCaptionsAndTheHalfYearFitTheirPlaces) {
         const int needed = Width(FontOf(child), text);
         const int room = CWindow(child).GetClientRect().right;
         EXPECT_TRUE(FitsWithMargin(needed, room))
-            << Narrow(text) << " needs " << needed << " of " << room;
+            << Utf8(text) << " needs " << needed << " of " << room;
         LOGFONTW font{};
         ::GetObjectW(FontOf(child), sizeof font, &font);
-        EXPECT_LE(font.lfHeight, -9) << Narrow(text) << " drawn too small to read";
+        EXPECT_LE(font.lfHeight, -9) << Utf8(text) << " drawn too small to read";
     }
     EXPECT_EQ(captions, 5);
 
@@ -239,7 +218,7 @@ TEST_F(TextFit, ButtonCaptionsAndTheHalfYearFitTheirPlaces) {
         const int needed = Width(picker.RangeFont(), picker.RangeText());
         const int room = picker.GetClientRect().right;
         EXPECT_TRUE(FitsWithMargin(needed, room))
-            << Narrow(picker.RangeText()) << " needs " << needed << " of " << room;
+            << Utf8(picker.RangeText()) << " needs " << needed << " of " << room;
         Command(CMD_NEXT);
     }
 }
@@ -285,12 +264,12 @@ TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {
             const std::wstring& caption = slides.Caption(page);
             const int needed = Width(slides.CaptionFont(), caption);
             EXPECT_TRUE(FitsWithMargin(needed, room.right))
-                << Narrow(caption) << " needs " << needed << " of " << room.right;
+                << Utf8(caption) << " needs " << needed << " of " << room.right;
             // Below its picture, or in the strip over a picture that fills the page.
             const int height = std::max(SlideShow::kCaptionHeight,
                                         static_cast<int>(room.bottom) - slides.PictureHeight(page));
             const int lines = static_cast<int>(Lines(caption).size());
-            EXPECT_LE(lines * metrics.tmHeight, height) << Narrow(caption);
+            EXPECT_LE(lines * metrics.tmHeight, height) << Utf8(caption);
         }
         ::SendMessageW(help, WM_COMMAND, IDCANCEL, 0);
     }});

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "WindowText.h"
 #include "resource.h"
 
 namespace {
@@ -54,16 +55,6 @@ const std::vector<std::vector<UINT>> kAccessKeyGroups = {
     {IDS_HISTORY_CYCLES_LABEL, IDS_HISTORY_USE_NONE, IDS_HISTORY_FOLLOW, IDS_HISTORY_PRINT,
      IDS_HISTORY_EXPORT, IDS_HISTORY_IMPORT},
 };
-
-std::string Narrow(const std::wstring& text) {
-    std::string out(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.c_str(),
-                                                                   static_cast<int>(text.size()),
-                                                                   nullptr, 0, nullptr, nullptr)),
-                    '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), out.data(),
-                          static_cast<int>(out.size()), nullptr, nullptr);
-    return out;
-}
 
 std::vector<std::wstring> Split(const std::wstring& text, wchar_t separator) {
     std::vector<std::wstring> parts(1);
@@ -150,6 +141,27 @@ protected:
         return strings;
     }
 
+    // The languages one resource comes in.
+    std::set<LANGID> LanguagesOf(const wchar_t* type, const wchar_t* name) const {
+        std::set<LANGID> found;
+        ::EnumResourceLanguagesW(
+            module, type, name,
+            [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
+                reinterpret_cast<std::set<LANGID>*>(param)->insert(language);
+                return TRUE;
+            },
+            reinterpret_cast<LONG_PTR>(&found));
+        return found;
+    }
+
+    static std::set<LANGID> AllLanguages() {
+        std::set<LANGID> all;
+        for (const Language& language : kLanguages) {
+            all.insert(language.id);
+        }
+        return all;
+    }
+
     std::vector<UINT> StringBlocks() const {
         std::vector<UINT> blocks;
         ::EnumResourceNamesW(
@@ -183,11 +195,7 @@ protected:
         std::vector<Control> controls;
         for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
              child = ::GetWindow(child, GW_HWNDNEXT)) {
-            wchar_t className[64] = L"";
-            wchar_t text[512] = L"";
-            ::GetClassNameW(child, className, 64);
-            ::GetWindowTextW(child, text, 512);
-            controls.push_back({::GetDlgCtrlID(child), className, text});
+            controls.push_back({::GetDlgCtrlID(child), ClassOf(child), WindowText(child)});
         }
         ::DestroyWindow(dialog);
         return controls;
@@ -199,37 +207,15 @@ protected:
 } // namespace
 
 TEST_F(ProgramResources, CarriesExactlyItsLanguagesEachNamingItself) {
-    std::set<LANGID> found;
-    ::EnumResourceLanguagesW(
-        module, RT_STRING, MAKEINTRESOURCEW(IDS_LANGUAGE / 16 + 1),
-        [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
-            reinterpret_cast<std::set<LANGID>*>(param)->insert(language);
-            return TRUE;
-        },
-        reinterpret_cast<LONG_PTR>(&found));
-    std::set<LANGID> expected;
     for (const Language& language : kLanguages) {
-        expected.insert(language.id);
         EXPECT_EQ(Strings(language.id)[IDS_LANGUAGE], language.code);
     }
-    EXPECT_EQ(found, expected);
+    EXPECT_EQ(LanguagesOf(RT_STRING, MAKEINTRESOURCEW(IDS_LANGUAGE / 16 + 1)), AllLanguages());
 }
 
 TEST_F(ProgramResources, EveryLanguageHasItsOwnPicturesWithWords) {
     for (const wchar_t* picture : kPicturesWithWords) {
-        std::set<LANGID> found;
-        ::EnumResourceLanguagesW(
-            module, L"IMAGES", picture,
-            [](HMODULE, LPCWSTR, LPCWSTR, WORD language, LONG_PTR param) {
-                reinterpret_cast<std::set<LANGID>*>(param)->insert(language);
-                return TRUE;
-            },
-            reinterpret_cast<LONG_PTR>(&found));
-        std::set<LANGID> expected;
-        for (const Language& language : kLanguages) {
-            expected.insert(language.id);
-        }
-        EXPECT_EQ(found, expected) << Narrow(picture);
+        EXPECT_EQ(LanguagesOf(L"IMAGES", picture), AllLanguages()) << Utf8(picture);
     }
 }
 
@@ -239,22 +225,22 @@ TEST_F(ProgramResources, EveryLanguageHasEveryStringWithItsBlanksAndPluralForms)
     for (const Language& language : kLanguages) {
         const std::map<UINT, std::wstring> strings = Strings(language.id);
         for (const auto& [id, text] : english) {
-            SCOPED_TRACE(testing::Message() << Narrow(language.code) << " string " << id);
+            SCOPED_TRACE(testing::Message() << Utf8(language.code) << " string " << id);
             const auto found = strings.find(id);
             if (found == strings.end()) {
                 ADD_FAILURE() << "missing";
                 continue;
             }
             const std::wstring& translation = found->second;
-            EXPECT_EQ(Blanks(translation), Blanks(text)) << Narrow(translation);
+            EXPECT_EQ(Blanks(translation), Blanks(text)) << Utf8(translation);
             const std::size_t englishForms = Split(text, L'|').size();
             const std::size_t forms = Split(translation, L'|').size();
             EXPECT_EQ(forms, englishForms == 1 ? 1u : std::size_t(language.pluralForms))
-                << Narrow(translation);
-            EXPECT_EQ(AccessKey(translation) != 0, AccessKey(text) != 0) << Narrow(translation);
+                << Utf8(translation);
+            EXPECT_EQ(AccessKey(translation) != 0, AccessKey(text) != 0) << Utf8(translation);
         }
         EXPECT_EQ(strings.size(), english.size())
-            << Narrow(language.code) << ": strings English lacks";
+            << Utf8(language.code) << ": strings English lacks";
     }
 }
 
@@ -265,13 +251,13 @@ TEST_F(ProgramResources, AccessKeysShownTogetherDiffer) {
             std::map<wchar_t, UINT> taken;
             for (const UINT id : group) {
                 const auto text = strings.find(id);
-                ASSERT_NE(text, strings.end()) << Narrow(language.code) << " string " << id;
+                ASSERT_NE(text, strings.end()) << Utf8(language.code) << " string " << id;
                 for (const std::wstring& form : Split(text->second, L'|')) {
                     const wchar_t key = AccessKey(form);
                     const auto [other, added] = taken.emplace(key, id);
                     EXPECT_TRUE(added || other->second == id)
-                        << Narrow(language.code) << ": strings " << other->second << " and " << id
-                        << " share the key " << Narrow(std::wstring(1, key));
+                        << Utf8(language.code) << ": strings " << other->second << " and " << id
+                        << " share the key " << Utf8(std::wstring(1, key));
                 }
             }
         }
@@ -283,7 +269,7 @@ TEST_F(ProgramResources, EveryLanguageHasEveryDialogWithTheSameControls) {
         const std::vector<Control> english = DialogControls(dialogId, kEnglish);
         ASSERT_FALSE(english.empty()) << "dialog " << dialogId;
         for (const Language& language : kLanguages) {
-            SCOPED_TRACE(testing::Message() << Narrow(language.code) << " dialog " << dialogId);
+            SCOPED_TRACE(testing::Message() << Utf8(language.code) << " dialog " << dialogId);
             const std::vector<Control> controls = DialogControls(dialogId, language.id);
             ASSERT_EQ(controls.size(), english.size());
             std::set<wchar_t> keys;
@@ -291,9 +277,9 @@ TEST_F(ProgramResources, EveryLanguageHasEveryDialogWithTheSameControls) {
                 EXPECT_EQ(controls[i].id, english[i].id);
                 EXPECT_EQ(controls[i].className, english[i].className);
                 EXPECT_EQ(controls[i].text.empty(), english[i].text.empty())
-                    << Narrow(english[i].text);
+                    << Utf8(english[i].text);
                 if (const wchar_t key = AccessKey(controls[i].text)) {
-                    EXPECT_TRUE(keys.insert(key).second) << Narrow(controls[i].text);
+                    EXPECT_TRUE(keys.insert(key).second) << Utf8(controls[i].text);
                 }
             }
         }
