@@ -97,7 +97,9 @@ public:
         return frame;
     }
 
-    // The frame of this copy once it exists; null if the process ends first.
+    // The frame of this copy once it is shown; null if the process ends first.
+    // A frame still being created is listed already, before its view exists:
+    // shown, it has all its children.
     HWND WaitForFrame() {
         ::WaitForInputIdle(info_.hProcess, kPatience);
         const ULONGLONG deadline = ::GetTickCount64() + kPatience;
@@ -105,7 +107,7 @@ public:
             for (HWND frame : Frames()) {
                 DWORD owner = 0;
                 ::GetWindowThreadProcessId(frame, &owner);
-                if (owner == info_.dwProcessId) {
+                if (owner == info_.dwProcessId && ::IsWindowVisible(frame)) {
                     return frame;
                 }
             }
