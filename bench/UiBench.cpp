@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "ManyMarks.h"
 #include "app/MainFrame.h"
 #include "calendar/Commands.h"
 #include "cycle/CalendarData.h"
@@ -43,26 +44,6 @@ double Median(std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
     const std::size_t n = samples.size();
     return n % 2 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-}
-
-// A first day every 29 days from 1 January 1900: marks in every month shown.
-std::vector<DateKey> ManyMarks(std::size_t count) {
-    std::vector<DateKey> keys;
-    int y = 1900;
-    int m = 1;
-    int d = 1;
-    while (keys.size() < count) {
-        keys.push_back(MakeDateKey(y, m, d));
-        d += 29;
-        while (d > DaysInMonth(y, m)) {
-            d -= DaysInMonth(y, m);
-            if (++m > 12) {
-                m = 1;
-                ++y;
-            }
-        }
-    }
-    return keys;
 }
 
 void PumpMessages() {

@@ -19,16 +19,7 @@ fail() {
 # shellcheck source=../tests/e2e/desktop.sh
 source tests/e2e/desktop.sh
 
-finish() {
-    restore_data_file
-    stop_wineserver
-    stop_display
-}
-trap finish EXIT
-ensure_display
-init_wine_prefix
-start_wineserver
-keep_data_file
+start_wine_desktop
 year=$((10#$(date +%Y)))
 # shellcheck disable=SC2046
 data_file $(many_keys "$((year - 3))" 1 5 28 200 "$year") >"$(wine_data_file)"

@@ -223,3 +223,22 @@ stop_wineserver() {
     wineserver -k >/dev/null 2>&1 || true
     wineserver -w >/dev/null 2>&1 || true
 }
+
+# For a script that runs the program on a data file of its own: a display, the
+# prefix with a wineserver, and the prefix's data file kept aside. At exit the
+# program started as process $app is ended, the data file put back, and Wine
+# and the display stopped.
+start_wine_desktop() {
+    trap stop_wine_desktop EXIT
+    ensure_display
+    init_wine_prefix
+    start_wineserver
+    keep_data_file
+}
+
+stop_wine_desktop() {
+    stop_app
+    restore_data_file
+    stop_wineserver
+    stop_display
+}

@@ -22,17 +22,7 @@ fail() {
 source tests/e2e/desktop.sh
 
 app=""
-finish() {
-    stop_app
-    restore_data_file
-    stop_wineserver
-    stop_display
-}
-trap finish EXIT
-ensure_display
-init_wine_prefix
-start_wineserver
-keep_data_file
+start_wine_desktop
 [ -z "$(lunabel_windows)" ] || fail "a Lunabel window is already open on $DISPLAY"
 
 year=$((10#$(date +%Y)))

@@ -9,38 +9,14 @@
 # environment; the prefix's own data file is kept aside and put back.
 set -euo pipefail
 
-exe="$1"
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "needs DISPLAY and WINEPREFIX" >&2; exit 1; }
+# shellcheck source=program.sh
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" "$@"
+
 if ! lpstat -p PDF >/dev/null 2>&1; then
     echo "no PDF print queue (scripts/printer.sh start): Print... would open no dialog" >&2
     exit 77
 fi
-export WINEDEBUG=-all
-export AWAIT_SECONDS="${AWAIT_SECONDS:-60}"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-# shellcheck source=../../scripts/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
-# shellcheck source=desktop.sh
-source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
-
-data="$(wine_data_file)"
-app=""
-work="$(mktemp -d)"
-
-finish() {
-    stop_app
-    restore_data_file
-    rm -rf "$work"
-}
-keep_data_file
-trap finish EXIT
-
-read -r ty tm td < <(date '+%Y %-m %-d')
-first=$((tm < 7 ? 1 : 7))
 # Two days of today's half-year, away from today.
 day_a=$((td == 10 ? 11 : 10))
 month_b=$((first + 3))
@@ -49,9 +25,7 @@ far=$(date_key 2001 5 5)
 data_file "$far" >"$data"
 
 run_started=$(date +%F)
-LC_ALL=en_US.UTF-8 wine "$exe" &
-app=$!
-await_main
+start_program
 xdotool windowfocus --sync "$main"
 await "today's month is drawn" unframed "$ty" "$tm" "$td"
 
@@ -113,19 +87,10 @@ await "today is shown and framed" framed "$ty" "$tm" "$td"
 
 # 5. Exit.
 choose "$beside" x
-await "Exit ends the program" ended
-status=0
-wait "$app" || status=$?
-app=""
+await_exit "Exit"
 [ "$run_started" = "$(date +%F)" ] || fail "the day changed while the test ran; run it again"
-[ "$status" = 1 ] || fail "the program ended with code $status, expected 1"
 # shellcheck disable=SC2046
 data_file $(toggled_keys "$far" -- "$(date_key "$ty" "$first" $((day_a + 1)))" \
     "$(date_key "$ty" "$month_b" "$day_b")") >"$work/expected"
-if ! cmp -s "$data" "$work/expected"; then
-    od -An -tx1 "$data" >&2
-    echo "expected:" >&2
-    od -An -tx1 "$work/expected" >&2
-    fail "the saved file differs from the expected one"
-fi
+check_saved_file
 echo "context menu: marked and took back from the mouse and the keyboard; every item did its work"

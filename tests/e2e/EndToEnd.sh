@@ -7,56 +7,24 @@
 # the prefix's own data file is kept aside and put back.
 set -euo pipefail
 
-exe="$1"
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "needs DISPLAY and WINEPREFIX" >&2; exit 1; }
-export WINEDEBUG=-all
-# A slow machine, not a broken program, may need more than the usual bound.
-export AWAIT_SECONDS="${AWAIT_SECONDS:-60}"
-
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-# shellcheck source=../../scripts/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
-# shellcheck source=desktop.sh
-source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
-
-data="$(wine_data_file)"
-app=""
-work="$(mktemp -d)"
-
-finish() {
-    stop_app
-    restore_data_file
-    rm -rf "$work"
-}
-keep_data_file
-trap finish EXIT
-
-# The program opens on today's half-year.
-year=$((10#$(date +%Y)))
-month=$((10#$(date +%m)))
-first=$((month < 7 ? 1 : 7))
+# shellcheck source=program.sh
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" "$@"
 
 far=$(date_key 2001 5 5) # never on screen, must survive untouched
-kept=$(date_key "$year" "$first" 3)
-removed=$(date_key "$year" $((first + 1)) 1)
-added=$(date_key "$year" "$first" 17)
+kept=$(date_key "$ty" "$first" 3)
+removed=$(date_key "$ty" $((first + 1)) 1)
+added=$(date_key "$ty" "$first" 17)
 data_file "$far" "$kept" "$removed" >"$data"
 data_file "$far" "$kept" "$added" >"$work/expected"
 
 run_started=$(half_year)
-# Sunday heads the first column: the cell arithmetic below counts on it.
-LC_ALL=en_US.UTF-8 wine "$exe" &
-app=$!
-await_main
+start_program
 
 # Clicks a day away from where its fill is read, and waits until the fill
 # shows (or no longer shows) a mark.
 click_day() { # month day mark|unmark
     local px py
-    read -r px py < <(cell_point "$year" "$1" "$2")
+    read -r px py < <(cell_point "$ty" "$1" "$2")
     xdotool mousemove $((px + 11)) $((py + 9)) click 1
     if [ "$3" = mark ]; then
         await "day $1/$2 shows a mark" painted_as "$px" "$py" "$marked_fill"
@@ -66,7 +34,7 @@ click_day() { # month day mark|unmark
 }
 
 # The grids are drawn before anything is clicked.
-read -r kx ky < <(cell_point "$year" "$first" 3)
+read -r kx ky < <(cell_point "$ty" "$first" 3)
 await "the prepared mark is shown" painted_as "$kx" "$ky" "$marked_fill"
 
 click_day "$first" 17 mark
@@ -74,16 +42,7 @@ click_day $((first + 1)) 1 unmark
 
 # Alt+F4 goes to the window under the pointer, which the clicks activated.
 xdotool key alt+F4
-await "Alt+F4 ends the program" ended
-status=0
-wait "$app" || status=$?
-app=""
+await_exit "Alt+F4"
 [ "$run_started" = "$(half_year)" ] || fail "the half-year changed while the test ran; run it again"
-[ "$status" = 1 ] || fail "the program ended with code $status, expected 1"
-if ! cmp -s "$data" "$work/expected"; then
-    od -An -tx1 "$data" >&2
-    echo "expected:" >&2
-    od -An -tx1 "$work/expected" >&2
-    fail "the saved file differs from the expected one"
-fi
+check_saved_file
 echo "end to end: the saved file holds the expected marks"

@@ -10,43 +10,16 @@
 # the prefix's own data file is kept aside and put back.
 set -euo pipefail
 
-exe="$1"
-[ -n "${DISPLAY:-}" ] && [ -n "${WINEPREFIX:-}" ] || { echo "needs DISPLAY and WINEPREFIX" >&2; exit 1; }
-export WINEDEBUG=-all
-export AWAIT_SECONDS="${AWAIT_SECONDS:-60}"
+# shellcheck source=program.sh
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" "$@"
 
-fail() {
-    echo "FAIL: $*" >&2
-    exit 1
-}
-# shellcheck source=../../scripts/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
-# shellcheck source=desktop.sh
-source "$(dirname "${BASH_SOURCE[0]}")/desktop.sh"
-
-data="$(wine_data_file)"
-app=""
-work="$(mktemp -d)"
-
-finish() {
-    stop_app
-    restore_data_file
-    rm -rf "$work"
-}
-keep_data_file
-trap finish EXIT
-
-# The keyboard's day starts on today.
-read -r ty tm td < <(date '+%Y %-m %-d')
 far=$(date_key 2001 5 5) # never on screen, must survive untouched
 data_file "$far" >"$data"
 toggled=()
 
+# The keyboard's day starts on today: ty tm td.
 run_started=$(date +%F)
-# Sunday heads the first column: the cell arithmetic counts on it.
-LC_ALL=en_US.UTF-8 wine "$exe" &
-app=$!
-await_main
+start_program
 # The pointer away from the grids, whose hover frame would look like ours.
 xdotool mousemove 1279 1023
 xdotool windowfocus --sync "$main"
@@ -102,18 +75,9 @@ click 240 104
 await "the click ends the frame" unframed "$ty" "$tm" "$td"
 
 xdotool key alt+F4
-await "Alt+F4 ends the program" ended
-status=0
-wait "$app" || status=$?
-app=""
+await_exit "Alt+F4"
 [ "$run_started" = "$(date +%F)" ] || fail "the day changed while the test ran; run it again"
-[ "$status" = 1 ] || fail "the program ended with code $status, expected 1"
 # shellcheck disable=SC2046
 data_file $(toggled_keys "$far" -- "${toggled[@]}") >"$work/expected"
-if ! cmp -s "$data" "$work/expected"; then
-    od -An -tx1 "$data" >&2
-    echo "expected:" >&2
-    od -An -tx1 "$work/expected" >&2
-    fail "the saved file differs from the expected one"
-fi
+check_saved_file
 echo "keyboard: reached, marked and stepped with keys alone; the saved file holds the expected marks"

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ManyMarks.h"
 #include "ProgramProcessSupport.h"
 #include "cycle/DateKey.h"
 
@@ -32,26 +33,6 @@ constexpr std::size_t kMarks = 100000;
 unsigned long EnvironmentNumber(const char* name, unsigned long fallback) {
     const char* value = std::getenv(name);
     return value != nullptr && *value != '\0' ? std::strtoul(value, nullptr, 10) : fallback;
-}
-
-// A first day every 29 days from 1 January 1900.
-std::vector<DateKey> ManyMarks(std::size_t count) {
-    std::vector<DateKey> keys;
-    int y = 1900;
-    int m = 1;
-    int d = 1;
-    while (keys.size() < count) {
-        keys.push_back(MakeDateKey(y, m, d));
-        d += 29;
-        while (d > DaysInMonth(y, m)) {
-            d -= DaysInMonth(y, m);
-            if (++m > 12) {
-                m = 1;
-                ++y;
-            }
-        }
-    }
-    return keys;
 }
 
 Bytes FileWith(std::vector<DateKey> keys) {
@@ -77,15 +58,6 @@ void SpinFor(LONGLONG microseconds) {
     do {
         ::QueryPerformanceCounter(&now);
     } while ((now.QuadPart - start.QuadPart) * 1000000 / frequency.QuadPart < microseconds);
-}
-
-ULONGLONG LastWrite(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
 }
 
 DateKey Today() {

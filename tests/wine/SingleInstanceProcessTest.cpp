@@ -40,15 +40,6 @@ Bytes DamagedFile() {
     return FileBytes().Tag("BAD!").Word(7).bytes;
 }
 
-ULONGLONG LastWrite(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
-           data.ftLastWriteTime.dwLowDateTime;
-}
-
 class TwoCopies : public RealDataFileTest {
 protected:
     // Starts the first copy on `prepared` and a second one, and checks that the

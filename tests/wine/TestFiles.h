@@ -50,6 +50,16 @@ inline bool PathExists(const std::wstring& path) {
     return GetFileAttributesW(Extended(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+// When the file was last written, as a FILETIME count; 0 when there is no file.
+inline ULONGLONG LastWrite(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(Extended(path).c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (ULONGLONG{data.ftLastWriteTime.dwHighDateTime} << 32) |
+           data.ftLastWriteTime.dwLowDateTime;
+}
+
 // Names in a folder, sorted, without "." and "..".
 inline std::vector<std::wstring> ListFolder(const std::wstring& folder) {
     std::vector<std::wstring> names;

@@ -16,25 +16,12 @@ import subprocess
 import sys
 import time
 
+from printed_pdf import PDF_DIR, RENDER_DPI, page_count, pdf_info, raster, run_tests
+
 EXPECT = "print-report-expect.txt"
-RENDER_DPI = 50
 WORD_SLACK_PT = 3.0  # a word may reach this far outside its rectangle
 ALIGN_PT = {"left": 1.5, "right": 1.5, "center": 3.0}
 FILL_SLACK = 24  # per channel
-
-
-def run_tests(exe, tests):
-    if os.path.exists(EXPECT):
-        os.remove(EXPECT)
-    env = dict(os.environ, LUNABEL_REPORT_EXPECT=EXPECT)
-    result = subprocess.run(["wine", exe, "--gtest_filter=" + tests],
-                            env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                            stdin=subprocess.DEVNULL, text=True, errors="replace")
-    sys.stdout.write(result.stdout)
-    if "no printer is set up" in result.stdout:
-        sys.exit(77)
-    if result.returncode != 0 or not os.path.exists(EXPECT):
-        sys.exit("the printing tests failed")
 
 
 def read_expectations():
@@ -71,10 +58,9 @@ def complete(path):
 
 
 def wait_for_pdf(title, limit=60.0):
-    folder = os.path.join(os.path.expanduser("~"), "PDF")
     deadline = time.monotonic() + limit
     while True:
-        found = [p for p in glob.glob(os.path.join(folder, pdf_prefix(title) + "*.pdf"))
+        found = [p for p in glob.glob(os.path.join(PDF_DIR, pdf_prefix(title) + "*.pdf"))
                  if complete(p)]
         if found:
             return found[0]
@@ -84,8 +70,8 @@ def wait_for_pdf(title, limit=60.0):
 
 
 def page_info(path):
-    out = subprocess.run(["pdfinfo", path], stdout=subprocess.PIPE, text=True, check=True).stdout
-    pages = int(re.search(r"^Pages:\s+(\d+)", out, re.M).group(1))
+    out = pdf_info(path)
+    pages = page_count(out)
     size = re.search(r"^Page size:\s+([\d.]+) x ([\d.]+) pts", out, re.M)
     width, height = float(size.group(1)), float(size.group(2))
     # A page printed across is an upright sheet turned for display.
@@ -102,14 +88,6 @@ def words_of(path):
     pattern = r'<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="([\d.]+)" yMax="([\d.]+)">([^<]*)</word>'
     return [(m.group(5), *[float(m.group(i)) for i in range(1, 5)])
             for m in re.finditer(pattern, out)]
-
-
-def raster_of(path):
-    data = subprocess.run(["pdftoppm", "-r", str(RENDER_DPI), "-singlefile", path],
-                          stdout=subprocess.PIPE, check=True).stdout
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
-    width, height = int(header.group(1)), int(header.group(2))
-    return width, height, data[header.end():]
 
 
 class Checker:
@@ -141,7 +119,7 @@ class Checker:
                         f"{path}: no '{text}' inside {box} ({align}); seen at "
                         f"{[w[1:] for w in words if w[0] == text]}")
 
-        raster_w, raster_h, pixels = raster_of(path)
+        raster_w, raster_h, pixels = raster(path)
         scale = RENDER_DPI / dpi
 
         def pixel(x, y):
@@ -185,7 +163,8 @@ class Checker:
 def main():
     if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
-    run_tests(sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else "PrintedReportOutputTest.*")
+    run_tests(sys.argv[1], sys.argv[2] if len(sys.argv) == 3 else "PrintedReportOutputTest.*",
+              "LUNABEL_REPORT_EXPECT", EXPECT)
     documents = read_expectations()
     checker = Checker()
     printed = []

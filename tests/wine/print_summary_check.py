@@ -8,27 +8,13 @@ usage: print_summary_check.py TEST_EXE
 Exit 0 when every check holds, 77 when no printer is set up, 1 otherwise."""
 
 import os
-import re
 import subprocess
 import sys
 
+from printed_pdf import PDF_DIR, page_count, pdf_info, raster, run_tests
+
 EXPECT = "print-summary-expect.txt"
-RENDER_DPI = 50
 COLOUR_SLACK = 24  # per channel
-
-
-def run_test(exe):
-    if os.path.exists(EXPECT):
-        os.remove(EXPECT)
-    env = dict(os.environ, LUNABEL_SUMMARY_EXPECT=EXPECT)
-    result = subprocess.run(["wine", exe, "--gtest_filter=CycleHistoryFlowTest.PrintedSummary"],
-                            env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
-                            stdin=subprocess.DEVNULL, text=True, errors="replace")
-    sys.stdout.write(result.stdout)
-    if "no printer is set up" in result.stdout:
-        sys.exit(77)
-    if result.returncode != 0 or not os.path.exists(EXPECT):
-        sys.exit("the printing test failed")
 
 
 def read_expectations():
@@ -37,7 +23,7 @@ def read_expectations():
         for line in f:
             kind, _, rest = line.rstrip("\n").partition(" ")
             if kind == "pdf":
-                pdf = os.path.join(os.path.expanduser("~"), "PDF", rest)
+                pdf = os.path.join(PDF_DIR, rest)
             elif kind == "text":
                 texts.append(rest)
             elif kind == "colour":
@@ -52,12 +38,12 @@ def words(text):
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
-    run_test(sys.argv[1])
+    run_tests(sys.argv[1], "CycleHistoryFlowTest.PrintedSummary", "LUNABEL_SUMMARY_EXPECT",
+              EXPECT)
     pdf, texts, colours = read_expectations()
     failures = []
 
-    info = subprocess.run(["pdfinfo", pdf], stdout=subprocess.PIPE, text=True, check=True).stdout
-    pages = int(re.search(r"^Pages:\s+(\d+)", info, re.M).group(1))
+    pages = page_count(pdf_info(pdf))
     if pages != 1:
         failures.append(f"{pages} pages")
 
@@ -67,10 +53,7 @@ def main():
         if words(text) not in shown:
             failures.append(f"no '{text}' on the page")
 
-    data = subprocess.run(["pdftoppm", "-r", str(RENDER_DPI), "-singlefile", pdf],
-                          stdout=subprocess.PIPE, check=True).stdout
-    header = re.match(rb"P6\s+(\d+)\s+(\d+)\s+255\s", data)
-    pixels = data[header.end():]
+    _, _, pixels = raster(pdf)
     seen = {tuple(pixels[i:i + 3]) for i in range(0, len(pixels), 3)}
     for colour in colours:
         if not any(all(abs(s - c) <= COLOUR_SLACK for s, c in zip(pixel, colour))
