@@ -30,9 +30,9 @@ while read -r dll; do
     fi
 done <<<"$imports"
 grep -qi '^kernel32\.dll$' <<<"$imports" || fail "KERNEL32.dll missing from the imports"
-# Printing and the dialogs' controls load on first use: their set-up would
-# only delay the window.
-for later in winspool.drv comctl32.dll; do
+# Printing, the dialogs' controls and themes and what screen readers ask for
+# load on first use: their set-up would only delay the window.
+for later in winspool.drv comctl32.dll comdlg32.dll uxtheme.dll oleacc.dll oleaut32.dll; do
     if grep -qix "$later" <<<"$imports"; then
         fail "imports $later when it starts; it is meant to load on first use"
     fi
