@@ -6,6 +6,7 @@
 #include "framework/ResourceText.h"
 #include "history/Predictions.h"
 #include "resource.h"
+#include "text/TextFormat.h"
 
 namespace {
 
@@ -64,7 +65,10 @@ std::wstring TenthsDaysText(int tenths) {
     if (tenths % 10 == 0) {
         return DaysText(tenths / 10);
     }
-    return FormatResourceString(IDS_DAYS_FRACTION, {LocaleNumber(tenths / 10.0, 1)});
+    const std::wstring forms = LoadResourceString(IDS_DAYS_FRACTION);
+    const std::wstring number = LocaleNumber(tenths / 10.0, 1);
+    return FillPlaceholders(PickDecimalPluralForm(forms, ResourceLanguage(), tenths / 10),
+                            {number});
 }
 
 std::size_t CycleRowCount(const CycleHistory& history) {

@@ -57,3 +57,12 @@ std::wstring_view PickPluralForm(std::wstring_view forms, std::wstring_view lang
         --wanted;
     }
 }
+
+std::wstring_view PickDecimalPluralForm(std::wstring_view forms, std::wstring_view language,
+                                        long long wholePart) {
+    if (language == L"fr" || language == L"pt") {
+        return PickPluralForm(forms, language, wholePart);
+    }
+    const std::size_t bar = forms.rfind(L'|');
+    return bar == std::wstring_view::npos ? forms : forms.substr(bar + 1);
+}

@@ -28,3 +28,10 @@ int PluralFormIndex(std::wstring_view language, long long count);
 // the language has gives its last one.
 std::wstring_view PickPluralForm(std::wstring_view forms, std::wstring_view language,
                                  long long count);
+
+// The form for a number with decimals whose whole part is `wholePart`, out of
+// the same "form0|form1|..." list. French and Portuguese choose by the whole
+// part ("1,5 jour", "2,5 jours"); the other languages take their last form
+// ("1.5 days", Polish "1,5 dnia").
+std::wstring_view PickDecimalPluralForm(std::wstring_view forms, std::wstring_view language,
+                                        long long wholePart);

@@ -52,4 +52,27 @@ TEST(TextFormatTest, ATableWithTooFewFormsGivesItsLastOne) {
     EXPECT_EQ(PickPluralForm(L"", L"en", 2), L"");
 }
 
+TEST(TextFormatTest, NumbersWithDecimalsTakeTheirLanguagesForm) {
+    struct Case {
+        const wchar_t* language;
+        long long wholePart;
+        const wchar_t* forms;
+        const wchar_t* expected;
+    };
+    const Case cases[] = {
+        {L"en", 1, L"%1 day|%1 days", L"%1 days"},
+        {L"de", 0, L"%1 Tag|%1 Tage", L"%1 Tage"},
+        {L"fr", 0, L"%1 jour|%1 jours", L"%1 jour"},
+        {L"fr", 1, L"%1 jour|%1 jours", L"%1 jour"},
+        {L"fr", 2, L"%1 jour|%1 jours", L"%1 jours"},
+        {L"pt", 1, L"%1 dia|%1 dias", L"%1 dia"},
+        {L"pl", 1, L"%1 dnia|%1 dnia|%1 dnia.", L"%1 dnia."},
+        {L"xx", 28, L"single", L"single"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(PickDecimalPluralForm(c.forms, c.language, c.wholePart), c.expected)
+            << c.language << " " << c.wholePart;
+    }
+}
+
 } // namespace
