@@ -18,6 +18,8 @@ namespace {
 constexpr std::int64_t kMaxFileSize = std::int64_t{1} << 30;
 // How many numbered names (".damaged.1", ...) are tried before giving up.
 constexpr int kMaxNumberedNames = 1000;
+// Pauses of 10, 20, ... 640 ms between the tries: 1.27 s in all.
+constexpr int kRenameAttempts = 8;
 
 // The data path fits in MAX_PATH, but the names made beside it may not: those
 // are given in the extended form that has no such limit.
@@ -194,6 +196,29 @@ DWORD CheckReplaceable(const std::wstring& target) {
     return file ? ERROR_SUCCESS : GetLastError();
 }
 
+// Renames `from` over `to` in one step. The system refuses to replace a file
+// that someone has open, even one who shares it: a virus scanner, an indexer
+// or a backup reading the data file just then. They let go within moments, so
+// the rename is tried again for a little over a second before it counts as
+// failed. The system's error code, or 0.
+DWORD RenameOver(const std::wstring& from, const std::wstring& to) {
+    DWORD pause = 10;
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return ERROR_SUCCESS;
+        }
+        const DWORD error = GetLastError();
+        const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+                          error == ERROR_LOCK_VIOLATION;
+        if (!busy || attempt == kRenameAttempts) {
+            return error;
+        }
+        Sleep(pause);
+        pause *= 2;
+    }
+}
+
 // Puts `bytes` under `target` so that at every moment either the old file or the
 // complete new one is there: a temporary file named from `temporaryBase` in the
 // same folder is written and flushed, then renamed over the target in one step.
@@ -212,10 +237,8 @@ SaveResult WriteReplacing(const std::wstring& target, const std::vector<std::uin
     }
     const std::wstring tempExt = Extended(temp);
     DWORD error = WriteFlushClose(file, bytes);
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExW(tempExt.c_str(), targetExt.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
+    if (error == ERROR_SUCCESS) {
+        error = RenameOver(tempExt, targetExt);
     }
     if (error != ERROR_SUCCESS) {
         DeleteFileW(tempExt.c_str());

@@ -9,7 +9,9 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <atomic>
 #include <optional>
+#include <thread>
 
 namespace {
 
@@ -193,6 +195,37 @@ TEST_F(DataStoreTest, FailedSaveLeavesThePreviousFileIntactAndSaysWhy) {
         EXPECT_FALSE(PathExists(missing));
         EXPECT_EQ(store.SavedTo(), L"");
     }
+}
+
+// A reader that has the file open when the new one is renamed over it (a virus
+// scanner, an indexer, a backup) makes the system refuse the rename; once it
+// lets go the save goes through, instead of failing for a moment's overlap.
+TEST_F(DataStoreTest, SaveWaitsForAReaderToLetGoOfTheFile) {
+    ASSERT_TRUE(WriteFileBytes(DataPath(), kUserFile));
+    DataStore store(DataPath());
+    CalendarData data;
+    ASSERT_EQ(store.Load(data), LoadOutcome::Loaded);
+    ASSERT_TRUE(store.Save(data).saved) << "the backup is made before the reader comes";
+
+    HeldFile reader(DataPath(), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(reader.Held());
+    std::atomic<bool> done{false};
+    SaveResult result;
+    std::thread saver([&] {
+        result = store.Save(CalendarData());
+        done = true;
+    });
+    // The temporary file stands while the rename waits for the reader.
+    while (!done && !PathExists(DataPath() + L".tmp")) {
+        Sleep(1);
+    }
+    reader.Release();
+    saver.join();
+
+    EXPECT_TRUE(result.saved) << result.error;
+    EXPECT_EQ(ReadFileBytes(DataPath()), kFreshFile);
+    EXPECT_EQ(ListFolder(folder_),
+              (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.bak"}));
 }
 
 // ".bak" is the file as the run found it: written by its first save only, and
