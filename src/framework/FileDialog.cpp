@@ -7,11 +7,11 @@
 namespace {
 
 void SetTypes(IFileDialog* dialog, const std::vector<FileType>& types) {
-    std::vector<COMDLG_FILTERSPEC> specs;
+    std::vector<COMDLG_FILTERSPEC> filters;
     for (const FileType& type : types) {
-        specs.push_back({type.name.c_str(), type.pattern.c_str()});
+        filters.push_back({type.name.c_str(), type.pattern.c_str()});
     }
-    dialog->SetFileTypes(static_cast<UINT>(specs.size()), specs.data());
+    dialog->SetFileTypes(static_cast<UINT>(filters.size()), filters.data());
 }
 
 // Shows the dialog and reads what she chose.
@@ -36,21 +36,33 @@ FileDialogResult Run(IFileDialog* dialog, HWND owner) {
     return result;
 }
 
+// Makes the dialog with the file system and the given types, adding `options`
+// to the ones it has already.
+template <typename Dialog>
+HRESULT MakeDialog(REFCLSID kind, FILEOPENDIALOGOPTIONS options, const std::vector<FileType>& types,
+                   com::Ptr<Dialog>& dialog) {
+    const HRESULT status =
+        ::CoCreateInstance(kind, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(dialog.Put()));
+    if (FAILED(status)) {
+        return status;
+    }
+    FILEOPENDIALOGOPTIONS current = 0;
+    dialog->GetOptions(&current);
+    dialog->SetOptions(current | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST | options);
+    SetTypes(dialog.Get(), types);
+    return S_OK;
+}
+
 } // namespace
 
 FileDialogResult AskSavePath(HWND owner, const std::vector<FileType>& types,
                              const std::wstring& fileName, const std::wstring& defaultExtension) {
     com::Ptr<IFileSaveDialog> dialog;
     FileDialogResult failed;
-    failed.status = ::CoCreateInstance(CLSID_FileSaveDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(dialog.Put()));
+    failed.status = MakeDialog(CLSID_FileSaveDialog, FOS_OVERWRITEPROMPT, types, dialog);
     if (FAILED(failed.status)) {
         return failed;
     }
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_OVERWRITEPROMPT | FOS_PATHMUSTEXIST);
-    SetTypes(dialog.Get(), types);
     dialog->SetFileName(fileName.c_str());
     dialog->SetDefaultExtension(defaultExtension.c_str());
     return Run(dialog.Get(), owner);
@@ -59,14 +71,9 @@ FileDialogResult AskSavePath(HWND owner, const std::vector<FileType>& types,
 FileDialogResult AskOpenPath(HWND owner, const std::vector<FileType>& types) {
     com::Ptr<IFileOpenDialog> dialog;
     FileDialogResult failed;
-    failed.status = ::CoCreateInstance(CLSID_FileOpenDialog, nullptr, CLSCTX_INPROC_SERVER,
-                                       IID_PPV_ARGS(dialog.Put()));
+    failed.status = MakeDialog(CLSID_FileOpenDialog, FOS_FILEMUSTEXIST, types, dialog);
     if (FAILED(failed.status)) {
         return failed;
     }
-    FILEOPENDIALOGOPTIONS options = 0;
-    dialog->GetOptions(&options);
-    dialog->SetOptions(options | FOS_FORCEFILESYSTEM | FOS_FILEMUSTEXIST | FOS_PATHMUSTEXIST);
-    SetTypes(dialog.Get(), types);
     return Run(dialog.Get(), owner);
 }

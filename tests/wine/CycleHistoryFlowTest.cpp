@@ -57,9 +57,8 @@ protected:
     // place of whatever it offers, the file type `typesDown` entries further
     // down the list after it, then Enter.
     static void ChooseFile(UserAtKeyboard& user, const std::wstring& path, int typesDown = 0) {
-        user.AwaitDialogWhere(
-            [](HWND dialog) { return UserAtKeyboard::Title(dialog) != kHistoryTitle; },
-            "the file dialog");
+        user.AwaitDialogWhere([](HWND dialog) { return WindowText(dialog) != kHistoryTitle; },
+                              "the file dialog");
         user.Keys({VK_HOME});
         user.Keys({VK_END}, {VK_SHIFT});
         user.Type(path);

@@ -20,6 +20,8 @@
 #include <thread>
 #include <vector>
 
+#include "WindowText.h"
+
 class UserAtKeyboard {
 public:
     using Script = std::function<void(UserAtKeyboard&)>;
@@ -62,7 +64,7 @@ public:
     }
 
     HWND AwaitDialog(const std::wstring& title) {
-        return AwaitDialogWhere([&title](HWND dialog) { return Title(dialog) == title; },
+        return AwaitDialogWhere([&title](HWND dialog) { return WindowText(dialog) == title; },
                                 "a dialog titled '" + Narrow(title) + "'");
     }
 
@@ -124,12 +126,6 @@ public:
         info.cbSize = sizeof info;
         ::GetGUIThreadInfo(guiThread_, &info);
         return info.hwndFocus;
-    }
-
-    static std::wstring Title(HWND window) {
-        wchar_t text[256] = L"";
-        ::GetWindowTextW(window, text, 256);
-        return text;
     }
 
     // The text of a message box: its static with id 0xFFFF.
