@@ -13,6 +13,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
+log "layers"
+python3 scripts/check-layers.py
+
 log "native build"
 build_native
 (cd "$lunabel_native_build" && ctest --output-on-failure -j "$(jobs_for_build)")

@@ -16,7 +16,7 @@
 
 #include "ManyMarks.h"
 #include "app/MainFrame.h"
-#include "calendar/Commands.h"
+#include "view/Commands.h"
 #include "cycle/CalendarData.h"
 #include "cycle/DateKey.h"
 #include "cycle/PersistentCalendarData.h"
@@ -27,10 +27,6 @@ namespace {
 // Saved to a file of its own in the temporary folder, as the program saves.
 PersistentCalendarData* benchData = nullptr;
 } // namespace
-
-CalendarData& CalendarData::Instance() {
-    return benchData->Data();
-}
 
 namespace {
 
@@ -75,7 +71,7 @@ void UpdateChildren(HWND view) {
 
 std::unique_ptr<CMainFrame> OpenFrame(double* startUp) {
     const auto start = Clock::now();
-    auto frame = std::make_unique<CMainFrame>();
+    auto frame = std::make_unique<CMainFrame>(benchData->Data(), benchData);
     frame->Create(nullptr, CWindow::rcDefault, nullptr, CMainFrame::kStyle, CMainFrame::kExStyle);
     frame->ShowWindow(SW_SHOWNORMAL);
     while (!AllPainted(*frame)) {
@@ -118,6 +114,7 @@ int main() {
     const std::wstring path = BenchDataPath();
     std::optional<PersistentCalendarData> data(std::in_place, path);
     benchData = &*data;
+    const CalendarData::InstanceScope instance(data->Data());
     data->Data().SetMarks(ManyMarks(100000));
     WaitUntilSaved(*data);
     std::printf("marks loaded: %zu\n", data->Data().Marks().size());

@@ -19,11 +19,6 @@
 #include <string>
 #include <vector>
 
-CalendarData& CalendarData::Instance() {
-    static CalendarData data;
-    return data;
-}
-
 namespace {
 
 constexpr int kRuns = 5;
@@ -91,7 +86,9 @@ int main() {
             marks.push_back(MakeDateKey(year, month, 1 + (year + month) % 20));
         }
     }
-    CalendarData::Instance().SetMarks(marks);
+    CalendarData data;
+    const CalendarData::InstanceScope instance(data);
+    data.SetMarks(marks);
     std::vector<int> years;
     for (int year = 1997; year <= 2006; ++year) {
         years.push_back(year);

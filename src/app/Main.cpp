@@ -4,8 +4,9 @@
 #include <memory>
 
 #include "app/MainFrame.h"
+#include "app/ProcessData.h"
 #include "app/SingleInstance.h"
-#include "cycle/CalendarData.h"
+#include "cycle/PersistentCalendarData.h"
 #include "framework/AppModule.h"
 #include "framework/Handle.h"
 #include "framework/MessageLoop.h"
@@ -13,13 +14,13 @@
 
 namespace {
 
-int RunMainWindow(int showCommand) {
+int RunMainWindow(PersistentCalendarData& user, int showCommand) {
     CMessageLoop loop;
     AppModule().AddMessageLoop(&loop);
 
     // Her typical cycle follows every change of marks while she wants it to.
-    const CycleFollower follower(CalendarData::Instance());
-    auto frame = std::make_unique<CMainFrame>();
+    const CycleFollower follower(user.Data());
+    auto frame = std::make_unique<CMainFrame>(user.Data(), &user);
     if (frame->Create(nullptr, CWindow::rcDefault, nullptr, CMainFrame::kStyle,
                       CMainFrame::kExStyle) == nullptr) {
         AppModule().RemoveMessageLoop();
@@ -38,7 +39,8 @@ int RunMainWindow(int showCommand) {
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // A second copy shows the first one and leaves; it never had a data object.
-    if (!SingleInstance::Process().IsFirst()) {
+    PersistentCalendarData* user = ProcessUserData();
+    if (!SingleInstance::Process().IsFirst() || user == nullptr) {
         SingleInstance::ActivateRunningCopy(CMainFrame::kClassName);
         return 0;
     }
@@ -47,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // the manifest, the link's tooltip through its own initialisation.
     AppModule().Init(instance);
 
-    const int result = RunMainWindow(showCommand);
+    const int result = RunMainWindow(*user, showCommand);
 
     AppModule().Term();
     return result;

@@ -6,12 +6,16 @@
 
 #include "app/SaveMessages.h"
 #include "cycle/PersistentCalendarData.h"
+#include "files/Files.h"
 
 namespace {
 // Fires once, after the first paint: timers come after every paint is done,
 // so a question about the data never holds up the window or a second copy.
 constexpr UINT_PTR kAfterStartTimer = 1;
 } // namespace
+
+CMainFrame::CMainFrame(CalendarData& data, PersistentCalendarData* savedData)
+    : saved(savedData), view(data) {}
 
 BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     return accelerators && ::TranslateAcceleratorW(hwnd_, accelerators, msg) ? TRUE : FALSE;
@@ -34,8 +38,8 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(this);
     }
-    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
-        data->SetSaveObserver(
+    if (saved != nullptr) {
+        saved->SetSaveObserver(
             [this](const SaveResult& result, bool firstFailure) { OnSaved(result, firstFailure); });
         ::SetTimer(hwnd_, kAfterStartTimer, USER_TIMER_MINIMUM, nullptr);
     }
@@ -44,8 +48,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
 // Every way of closing ends here, while the window can still ask her.
 LRESULT CMainFrame::OnClose(UINT, WPARAM, LPARAM, BOOL& handled) {
-    PersistentCalendarData* data = PersistentCalendarData::Current();
-    if (data == nullptr || SaveBeforeClosing(*data)) {
+    if (saved == nullptr || SaveBeforeClosing(*saved)) {
         handled = FALSE; // the default procedure destroys the window
     }
     return 0;
@@ -56,8 +59,8 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->RemoveMessageFilter(this);
     }
-    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
-        data->SetSaveObserver(nullptr);
+    if (saved != nullptr) {
+        saved->SetSaveObserver(nullptr);
     }
     handled = FALSE;
     return 0;
@@ -66,13 +69,12 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
 // The process is ended after this message without running its exit code, and
 // nothing may wait for her: what cannot be saved is kept as a copy.
 LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    PersistentCalendarData* data = PersistentCalendarData::Current();
-    if (!wParam || data == nullptr) {
+    if (!wParam || saved == nullptr) {
         return 0;
     }
     closing = true;
-    if (!data->SaveNow().saved) {
-        data->KeepUnsavedCopy();
+    if (!saved->SaveNow().saved) {
+        saved->KeepUnsavedCopy();
     }
     return 0;
 }
@@ -83,8 +85,8 @@ LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         return 0;
     }
     ::KillTimer(hwnd_, kAfterStartTimer);
-    if (PersistentCalendarData* data = PersistentCalendarData::Current()) {
-        CheckDataAfterStart(*data);
+    if (saved != nullptr) {
+        CheckDataAfterStart(*saved);
     }
     return 0;
 }
@@ -147,10 +149,10 @@ void CMainFrame::CheckDataAfterStart(PersistentCalendarData& data) {
 }
 
 void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
-    for (const UnsavedCopy& copy : FindUnsavedCopies(data.Path())) {
+    for (const files::FoundFile& copy : FindUnsavedCopies(data.Path())) {
         CalendarData kept;
         // A copy that cannot be read, or adds nothing, is left as it is.
-        if (!ReadDataCopy(copy.path, kept)) {
+        if (!ReadDataCopy(copy.path, data.Envelope(), kept)) {
             continue;
         }
         std::vector<DateKey> added;
@@ -159,7 +161,7 @@ void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
             continue;
         }
         const OfferAnswer answer =
-            OfferUnsavedCopy(MessageOwner(), added.size(), copy.saved, copy.path);
+            OfferUnsavedCopy(MessageOwner(), added.size(), copy.lastWrite, copy.path);
         // Closed meanwhile: she is asked at the next start.
         if (answer == OfferAnswer::None || !::IsWindow(hwnd_)) {
             return;
@@ -177,7 +179,7 @@ void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
         }
         // Gone only once its marks are safe; a failure is told as any other.
         if (data.SaveNow().saved) {
-            ::DeleteFileW(copy.path.c_str());
+            files::Remove(copy.path);
         }
     }
 }

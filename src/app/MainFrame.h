@@ -5,11 +5,12 @@
 // could only keep in a copy.
 #pragma once
 
-#include "calendar/CalendarView.h"
+#include "view/CalendarView.h"
 #include "cycle/SaveWorker.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageLoop.h"
 
+class CalendarData;
 class PersistentCalendarData;
 
 class CMainFrame : public CFrameWindowImpl<CMainFrame>, public CMessageFilter {
@@ -18,6 +19,9 @@ public:
     static constexpr DWORD kStyle = WS_VISIBLE | WS_DLGFRAME | WS_SYSMENU;
     static constexpr DWORD kExStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
     static constexpr const wchar_t* kClassName = L"LunabelFrame";
+
+    // `saved` keeps `data` in her file; null for a frame that keeps nothing.
+    explicit CMainFrame(CalendarData& data, PersistentCalendarData* saved = nullptr);
 
     BOOL PreTranslateMessage(MSG* msg) override;
 
@@ -47,6 +51,7 @@ private:
     // Messages go to the dialog on top, if one is open.
     HWND MessageOwner() const;
 
+    PersistentCalendarData* saved;
     CalendarView view;
     // Closing: the question at exit speaks for any failure, not a message box.
     bool closing = false;

@@ -3,6 +3,8 @@
 // when the process exits in order.
 #include <optional>
 
+#include "app/ProcessData.h"
+
 #include "app/MainFrame.h"
 #include "app/SingleInstance.h"
 #include "cycle/CalendarData.h"
@@ -29,13 +31,15 @@ std::optional<PersistentCalendarData> LoadUserData() {
 
 std::optional<PersistentCalendarData> userData = LoadUserData();
 
-// What a second copy would see; it leaves before making any window.
-CalendarData unsavedData;
+// CalendarData::Instance answers her data from here on, until the process ends.
+std::optional<CalendarData::InstanceScope> userInstance =
+    userData ? std::optional<CalendarData::InstanceScope>(std::in_place, userData->Data())
+             : std::nullopt;
 
 } // namespace
 
-CalendarData& CalendarData::Instance() {
-    return userData ? userData->Data() : unsavedData;
+PersistentCalendarData* ProcessUserData() {
+    return userData ? &*userData : nullptr;
 }
 
 const SingleInstance& SingleInstance::Process() {

@@ -87,8 +87,8 @@ LRESULT CalendarWindow::OnMove(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CalendarWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(hwnd_, &paint);
+    const gdi::PaintScope paint(hwnd_);
+    const HDC dc = paint.Get();
     {
         PaintBuffer buffer(dc);
         Present(buffer, 0, 0, hoverDay);
@@ -99,7 +99,6 @@ LRESULT CalendarWindow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
             }
         }
     }
-    ::EndPaint(hwnd_, &paint);
     return 0;
 }
 
@@ -219,7 +218,7 @@ RECT CalendarWindow::DayScreenRect(int day) const {
 
 DayState CalendarWindow::StateOfDay(int day) const {
     const DayCell* cell = CellOf(day);
-    return cell ? StateOf(*cell, CalendarData::Instance().GetShowFertility()) : DayState::Plain;
+    return cell ? StateOf(*cell, Data().GetShowFertility()) : DayState::Plain;
 }
 
 void CalendarWindow::OnClassified() {

@@ -53,8 +53,8 @@ LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
 }
 
 LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(hwnd_, &paint);
+    const gdi::PaintScope paint(hwnd_);
+    const HDC dc = paint.Get();
     {
         PaintBuffer buffer(dc);
         const RECT place = GetRectIn(GetParent());
@@ -84,6 +84,5 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         ::MoveToEx(buffer, 0, half, nullptr);
         ::LineTo(buffer, clientRect.right - clientRect.left, half);
     }
-    ::EndPaint(hwnd_, &paint);
     return 0;
 }

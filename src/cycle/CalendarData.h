@@ -20,8 +20,21 @@ public:
     static constexpr int kDefaultCycleLength = 28;
     static constexpr int kDefaultPeriodLength = 5;
 
-    // The one object of the process. Each executable defines it.
+    // The one object of the process: the one an InstanceScope made current
+    // (the program's data from its start, or a test's), else an empty one.
     static CalendarData& Instance();
+
+    // Makes `data` the object Instance answers for as long as it lives.
+    class InstanceScope {
+    public:
+        explicit InstanceScope(CalendarData& data);
+        ~InstanceScope();
+        InstanceScope(const InstanceScope&) = delete;
+        InstanceScope& operator=(const InstanceScope&) = delete;
+
+    private:
+        CalendarData* previous_;
+    };
 
     CalendarData() = default;
 

@@ -14,7 +14,9 @@
 #include <utility>
 #include <vector>
 
+#include "cycle/DataEnvelope.h"
 #include "cycle/SaveWorker.h"
+#include "files/Files.h"
 
 class CalendarData;
 
@@ -39,9 +41,11 @@ class DataStore {
 public:
     using Bytes = std::vector<std::uint8_t>;
 
-    explicit DataStore(std::wstring path) : path_(std::move(path)) {}
+    explicit DataStore(std::wstring path, const DataEnvelope& envelope = PlainEnvelope::Shared())
+        : path_(std::move(path)), envelope_(&envelope) {}
 
     const std::wstring& Path() const { return path_; }
+    const DataEnvelope& Envelope() const { return *envelope_; }
 
     // Replaces the marks of `data` with the file's and applies its settings.
     // When the file is missing or damaged, the newest temporary file that a save
@@ -78,6 +82,7 @@ private:
     bool Recover(CalendarData& data);
 
     std::wstring path_;
+    const DataEnvelope* envelope_;
     LoadOutcome outcome_ = LoadOutcome::NoFile;
     DWORD loadError_ = ERROR_SUCCESS;
     std::wstring recoveredFrom_;
@@ -90,16 +95,11 @@ private:
     std::wstring savedTo_;
 };
 
-struct UnsavedCopy {
-    std::wstring path;
-    FILETIME saved; // last written
-};
-
 // The ".unsaved" copies beside the data file at `dataPath`, oldest first.
-std::vector<UnsavedCopy> FindUnsavedCopies(const std::wstring& dataPath);
+std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath);
 
-// Reads a copy; false when it cannot be read or is damaged.
-bool ReadDataCopy(const std::wstring& path, CalendarData& data);
+// Reads a copy through the envelope; false when it cannot be read or opened.
+bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, CalendarData& data);
 
 // Renames a copy the user does not want to "<data file>.declined" (numbered
 // if taken), so she is asked only once and nothing is lost.

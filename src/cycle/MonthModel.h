@@ -64,6 +64,9 @@ public:
     Cells cells;
 
 protected:
+    // What the month is classified from.
+    const CalendarData& Data() const { return data_; }
+
     // Called at the end of every Classify; the screen grid redraws here.
     virtual void OnClassified() {}
 

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "cycle/DataFile.h"
 #include "framework/MessageWindow.h"
 
 namespace {
@@ -20,9 +19,6 @@ PersistentCalendarData::PersistentCalendarData(std::wstring path) : store_(std::
         savedRevision_ = data_.Revision();
     }
     listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
-    if (current_ == nullptr) {
-        current_ = this;
-    }
 }
 
 PersistentCalendarData::~PersistentCalendarData() {
@@ -37,9 +33,6 @@ PersistentCalendarData::~PersistentCalendarData() {
     }
     worker_.reset();
     mailbox_.reset();
-    if (current_ == this) {
-        current_ = nullptr;
-    }
 }
 
 bool PersistentCalendarData::HasUnsavedChanges() const {
@@ -95,7 +88,7 @@ void PersistentCalendarData::SubmitCurrentState() {
             });
     }
     submittedRevision_ = data_.Revision();
-    worker_->Submit(data_.Revision(), datafile::Encode(data_));
+    worker_->Submit(data_.Revision(), store_.Envelope().Seal(data_));
 }
 
 void PersistentCalendarData::TakeOutcomes() {
@@ -133,14 +126,14 @@ SaveResult PersistentCalendarData::SaveNow() {
     }
     const std::uint64_t revision = data_.Revision();
     submittedRevision_ = revision;
-    const SaveResult result = store_.Save(datafile::Encode(data_));
+    const SaveResult result = store_.Save(store_.Envelope().Seal(data_));
     Apply(revision, result);
     return result;
 }
 
 SaveResult PersistentCalendarData::KeepUnsavedCopy() {
     WaitForWorker();
-    const SaveResult result = store_.KeepUnsavedCopy(datafile::Encode(data_));
+    const SaveResult result = store_.KeepUnsavedCopy(store_.Envelope().Seal(data_));
     if (result.saved) {
         keptRevision_ = data_.Revision();
     }

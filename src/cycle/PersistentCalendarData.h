@@ -43,6 +43,7 @@ public:
     LoadOutcome LastLoad() const { return store_.LastLoad(); }
     DWORD LoadError() const { return store_.LoadError(); }
     const std::wstring& Path() const { return store_.Path(); }
+    const DataEnvelope& Envelope() const { return store_.Envelope(); }
     // Where the changes of this run go (asked before the first save).
     std::wstring SaveTarget() const { return store_.SaveTarget(); }
 
@@ -62,10 +63,6 @@ public:
 
     // Saves whose outcome has come back, from the worker or from SaveNow.
     unsigned SaveCount() const { return saveCount_; }
-
-    // The first object constructed and still alive, or null: lets the frame reach
-    // the object without knowing where the executable defines it.
-    static PersistentCalendarData* Current() { return current_; }
 
 private:
     void Changed();
@@ -91,6 +88,4 @@ private:
     std::unique_ptr<MessageWindow> mailbox_;
     // Last: ends (finishing its write) before the rest goes.
     std::unique_ptr<SaveWorker> worker_;
-
-    static inline PersistentCalendarData* current_ = nullptr;
 };

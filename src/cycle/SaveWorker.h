@@ -13,14 +13,7 @@
 #include <thread>
 #include <vector>
 
-// What became of one write.
-struct SaveResult {
-    bool saved = false;
-    // The system's error code when nothing was saved.
-    std::uint32_t error = 0;
-    // The file written, or the one that could not be.
-    std::wstring file;
-};
+#include "files/SaveResult.h"
 
 class SaveWorker {
 public:

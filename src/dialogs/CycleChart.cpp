@@ -21,8 +21,8 @@ void CycleChart::Show(const CycleHistory& history, const std::wstring& descripti
 }
 
 LRESULT CycleChart::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT paint{};
-    HDC dc = ::BeginPaint(hwnd_, &paint);
+    const gdi::PaintScope paint(hwnd_);
+    const HDC dc = paint.Get();
     {
         PaintBuffer buffer(dc);
         const RECT client = GetClientRect();
@@ -30,6 +30,5 @@ LRESULT CycleChart::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         ::BitBlt(buffer, 0, 0, client.right, client.bottom, skin, place.left, place.top, SRCCOPY);
         DrawCycleChart(buffer, client, recent, medianTenths, numberFont.Get());
     }
-    ::EndPaint(hwnd_, &paint);
     return 0;
 }

@@ -47,11 +47,11 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
 
 } // namespace
 
-CycleHistoryDlg::CycleHistoryDlg(HWND view, std::wstring& viewPrinterName,
-                                 DeviceSettings& viewPrinterSettings)
+CycleHistoryDlg::CycleHistoryDlg(HWND view, CalendarData& calendarData,
+                                 std::wstring& viewPrinterName, DeviceSettings& viewPrinterSettings)
     : TransparentDlg(view), labelFont(MakeLabelFont()),
       titleFont(gdi::MakeFont(L"Comic Sans MS", -22, FW_BOLD, ANTIALIASED_QUALITY)),
-      printerName(viewPrinterName), printerSettings(viewPrinterSettings) {}
+      data(calendarData), printerName(viewPrinterName), printerSettings(viewPrinterSettings) {}
 
 CycleHistoryDlg::~CycleHistoryDlg() = default;
 
@@ -118,7 +118,7 @@ void CycleHistoryDlg::AddColumns() {
 }
 
 void CycleHistoryDlg::Refresh() {
-    history = ComputeCycleHistory(CalendarData::Instance().Marks());
+    history = ComputeCycleHistory(data.Marks());
     cachedRow = static_cast<std::size_t>(-1);
     chart->Show(history, ChartDescription(history));
     ShowFigures();
@@ -139,9 +139,8 @@ void CycleHistoryDlg::Refresh() {
 
 void CycleHistoryDlg::ShowFigures() {
     ::SetDlgItemTextW(hwnd_, IDC_HISTORY_HEADING, FiguresHeading(history).c_str());
-    ::SetDlgItemTextW(
-        hwnd_, IDC_HISTORY_FIGURES,
-        JoinLines(FigureLines(history, CalendarData::Instance().GetCycleLength())).c_str());
+    ::SetDlgItemTextW(hwnd_, IDC_HISTORY_FIGURES,
+                      JoinLines(FigureLines(history, data.GetCycleLength())).c_str());
 }
 
 LRESULT CycleHistoryDlg::OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
@@ -199,7 +198,7 @@ LRESULT CycleHistoryDlg::OnClose(WORD, WORD, HWND, BOOL&) {
 
 LRESULT CycleHistoryDlg::OnUse(WORD, WORD, HWND, BOOL&) {
     if (history.typicalLength) {
-        CalendarData::Instance().SetCycleLength(PredictionCycleFor(*history.typicalLength));
+        data.SetCycleLength(PredictionCycleFor(*history.typicalLength));
         ShowFigures();
     }
     return 0;
@@ -212,25 +211,24 @@ LRESULT CycleHistoryDlg::OnFollow(WORD, WORD, HWND control, BOOL&) {
         return 0;
     }
     // Following starts now, not at the next mark.
-    if (on && ApplyTypicalCycle(CalendarData::Instance())) {
+    if (on && ApplyTypicalCycle(data)) {
         ShowFigures();
     }
     return 0;
 }
 
 LRESULT CycleHistoryDlg::OnPrint(WORD, WORD, HWND, BOOL&) {
-    RunSummaryPrint(hwnd_, printerName, printerSettings, history,
-                    CalendarData::Instance().GetCycleLength());
+    RunSummaryPrint(hwnd_, printerName, printerSettings, history, data.GetCycleLength());
     return 0;
 }
 
 LRESULT CycleHistoryDlg::OnExport(WORD, WORD, HWND, BOOL&) {
-    ExportHistory(hwnd_);
+    export_ = ExportHistory(hwnd_, data);
     return 0;
 }
 
 LRESULT CycleHistoryDlg::OnImport(WORD, WORD, HWND, BOOL&) {
-    if (ImportHistory(hwnd_)) {
+    if (ImportHistory(hwnd_, data)) {
         Refresh();
     }
     return 0;

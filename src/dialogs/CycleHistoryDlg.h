@@ -3,12 +3,14 @@
 // her own cycles, a printed summary, export and import. Every change of her
 // data goes through CalendarData; the owner shows it once the dialog closes.
 //
-//   CycleHistoryDlg dialog(view, printerName, printerSettings);
+//   CycleHistoryDlg dialog(view, data, printerName, printerSettings);
 //   dialog.DoModal(view);
 #pragma once
 
+#include "cycle/CalendarData.h"
 #include "dialogs/CycleChart.h"
 #include "framework/Dialog.h"
+#include "files/Files.h"
 #include "framework/Gdi.h"
 #include "history/CycleHistory.h"
 #include "history/HistoryText.h"
@@ -21,6 +23,7 @@
 
 #include <commctrl.h>
 
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,7 +33,8 @@ public:
 
     // `printerName` and `printerSettings` are the view's memory of the last
     // print: the summary preselects that printer and updates both.
-    CycleHistoryDlg(HWND view, std::wstring& printerName, DeviceSettings& printerSettings);
+    CycleHistoryDlg(HWND view, CalendarData& data, std::wstring& printerName,
+                    DeviceSettings& printerSettings);
     ~CycleHistoryDlg() override;
 
     BEGIN_MSG_MAP(CycleHistoryDlg)
@@ -70,10 +74,13 @@ private:
     gdi::Font titleFont;
     // Made once the skin it lies on is composed.
     std::optional<CycleChart> chart;
+    CalendarData& data;
     CycleHistory history;
     std::wstring& printerName;
     DeviceSettings& printerSettings;
     // The row the list asked about last, and the text handed out for it.
     std::size_t cachedRow = static_cast<std::size_t>(-1);
     CycleRow cachedText;
+    // An export still being written: its outcome is told when it ends.
+    std::unique_ptr<files::BackgroundReplace> export_;
 };

@@ -12,7 +12,6 @@
 #include "history/CycleExport.h"
 #include "history/CycleHistory.h"
 #include "history/CycleImport.h"
-#include "history/HistoryFiles.h"
 #include "product.h"
 #include "resource.h"
 
@@ -37,6 +36,15 @@ std::string Utf8(const std::wstring& text) {
 
 bool HasExtension(const std::wstring& path, const wchar_t* extension) {
     return ::lstrcmpiW(::PathFindExtensionW(path.c_str()), extension) == 0;
+}
+
+// Whether she chose a file; a dialog that could not open is told of.
+bool PathChosen(HWND owner, const FileDialogResult& chosen) {
+    if (!chosen.Cancelled() && !chosen.Chosen()) {
+        Tell(owner, FormatResourceString(IDS_FILE_DIALOG_FAILED, {SystemErrorText(chosen.status)}),
+             MB_ICONWARNING);
+    }
+    return chosen.Chosen();
 }
 
 // An extension she typed decides; without one, the type chosen in the list.
@@ -117,51 +125,49 @@ std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan) {
 
 } // namespace
 
-void ExportHistory(HWND owner) {
+std::unique_ptr<files::BackgroundReplace> ExportHistory(HWND owner, const CalendarData& data) {
     const FileDialogResult chosen =
         AskSavePath(owner,
                     {{LoadResourceString(IDS_EXPORT_CSV_TYPE), L"*.csv"},
                      {LoadResourceString(IDS_EXPORT_ICS_TYPE), L"*.ics"}},
                     LoadResourceString(IDS_EXPORT_FILE_NAME), L"csv");
-    if (chosen.Cancelled()) {
-        return;
+    if (!PathChosen(owner, chosen)) {
+        return nullptr;
     }
-    if (!chosen.Chosen()) {
-        Tell(owner, FormatResourceString(IDS_FILE_DIALOG_FAILED, {SystemErrorText(chosen.status)}),
-             MB_ICONWARNING);
-        return;
-    }
-    const CalendarData& data = CalendarData::Instance();
-    const std::string bytes = WantsCalendar(chosen)
-                                  ? CalendarFile(data)
-                                  : WriteCyclesCsv(ComputeCycleHistory(data.Marks()));
-    if (const DWORD error = WriteWholeFile(chosen.path, bytes); error != ERROR_SUCCESS) {
-        Tell(owner, FormatResourceString(IDS_EXPORT_FAILED, {chosen.path, SystemErrorText(error)}),
-             MB_ICONWARNING);
-    }
+    const std::string text = WantsCalendar(chosen)
+                                 ? CalendarFile(data)
+                                 : WriteCyclesCsv(ComputeCycleHistory(data.Marks()));
+    // The dialog may be gone when the write ends: then its owner is told.
+    const HWND fallback = ::GetParent(owner);
+    return std::make_unique<files::BackgroundReplace>(
+        chosen.path, files::Bytes(text.begin(), text.end()), chosen.path + L".partial",
+        [owner, fallback](const SaveResult& result) {
+            if (result.saved) {
+                return;
+            }
+            Tell(::IsWindow(owner) ? owner : fallback,
+                 FormatResourceString(IDS_EXPORT_FAILED,
+                                      {result.file, files::ErrorText(result.error)}),
+                 MB_ICONWARNING);
+        });
 }
 
-bool ImportHistory(HWND owner) {
+bool ImportHistory(HWND owner, CalendarData& data) {
     const FileDialogResult chosen =
         AskOpenPath(owner, {{LoadResourceString(IDS_IMPORT_TYPES), L"*.csv;*.txt"},
                             {LoadResourceString(IDS_IMPORT_ALL_FILES), L"*.*"}});
-    if (chosen.Cancelled()) {
+    if (!PathChosen(owner, chosen)) {
         return false;
     }
-    if (!chosen.Chosen()) {
-        Tell(owner, FormatResourceString(IDS_FILE_DIALOG_FAILED, {SystemErrorText(chosen.status)}),
-             MB_ICONWARNING);
-        return false;
-    }
-    const FileContents file = ReadWholeFile(chosen.path, kImportSizeLimit);
-    if (file.tooLarge) {
+    const files::ReadResult file = files::ReadWhole(chosen.path, kImportSizeLimit);
+    if (file.status == files::ReadStatus::TooLarge) {
         Tell(owner,
              FormatResourceString(IDS_IMPORT_TOO_LARGE,
                                   {FileName(chosen.path), std::to_wstring(kImportSizeLimit >> 20)}),
              MB_ICONWARNING);
         return false;
     }
-    if (file.error != ERROR_SUCCESS) {
+    if (file.status != files::ReadStatus::Read) {
         Tell(owner,
              FormatResourceString(IDS_IMPORT_READ_FAILED,
                                   {FileName(chosen.path), SystemErrorText(file.error)}),
@@ -169,7 +175,6 @@ bool ImportHistory(HWND owner) {
         return false;
     }
 
-    CalendarData& data = CalendarData::Instance();
     const ImportScan scan = ScanImport(file.bytes);
     const ImportPlan plan = PlanImport(scan.dates, data.Marks(), data.GetPeriodLength());
     if (plan.startsFound == 0) {

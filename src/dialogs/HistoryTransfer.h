@@ -5,10 +5,18 @@
 
 #include <windows.h>
 
-// Asks where to save and writes her period starts (CSV) or the coming
-// months' predictions (iCalendar), as the file type she chose says.
-void ExportHistory(HWND owner);
+#include <memory>
+
+#include "files/Files.h"
+
+class CalendarData;
+
+// Asks where to save and starts writing her period starts (CSV) or the coming
+// months' predictions (iCalendar), as the file type she chose says. The write
+// runs off the window's thread; a failure is told when it ends, or when the
+// returned object goes. Null when nothing is being written.
+std::unique_ptr<files::BackgroundReplace> ExportHistory(HWND owner, const CalendarData& data);
 
 // Asks for a file, reads it and, once she agrees, adds the new period starts.
 // True when marks were added.
-bool ImportHistory(HWND owner);
+bool ImportHistory(HWND owner, CalendarData& data);

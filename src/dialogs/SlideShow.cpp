@@ -47,8 +47,8 @@ void SlideShow::Show(int page) {
 }
 
 LRESULT SlideShow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT ps;
-    HDC dc = ::BeginPaint(Handle(), &ps);
+    const gdi::PaintScope paint(Handle());
+    const HDC dc = paint.Get();
     const RECT client = GetClientRect();
     {
         // The whole page every time, at the window's own origin, so the
@@ -56,7 +56,6 @@ LRESULT SlideShow::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         PaintBuffer buffer(dc, client);
         DrawPage(buffer.Get(), client);
     }
-    ::EndPaint(Handle(), &ps);
     return 0;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "framework/AppModule.h"
+#include "framework/Handle.h"
 #include "framework/Window.h"
 
 // The application-exit command; it closes the frame.
@@ -32,15 +33,17 @@ public:
             ::LoadStringW(instance, IDR_FRAME_RESOURCES, loadedTitle, 256);
             title = loadedTitle;
         }
-        const bool ownMenu = menu == nullptr;
-        if (ownMenu) {
-            menu = ::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FRAME_RESOURCES));
+        // The loaded menu is ours until a window takes it as its menu bar.
+        win::Menu loadedMenu;
+        if (menu == nullptr) {
+            loadedMenu.Reset(::LoadMenuW(instance, MAKEINTRESOURCEW(IDR_FRAME_RESOURCES)));
+            menu = loadedMenu.Get();
         }
         const HWND window =
             this->CreateWithClass(CWindowImpl<T, Traits>::WindowClassAtom(), parent, rect, title,
                                   Traits::GetWndStyle(style), Traits::GetWndExStyle(exStyle), menu);
-        if (window == nullptr && ownMenu && menu) {
-            ::DestroyMenu(menu);
+        if (window) {
+            loadedMenu.Release();
         }
         if (window) {
             accelerators = ::LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_FRAME_RESOURCES));

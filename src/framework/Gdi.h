@@ -101,6 +101,22 @@ private:
     HDC dc_;
 };
 
+// One WM_PAINT: BeginPaint when made, EndPaint when it goes.
+class PaintScope {
+public:
+    explicit PaintScope(HWND window) : window_(window), dc_(::BeginPaint(window, &paint_)) {}
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    ~PaintScope() { ::EndPaint(window_, &paint_); }
+    HDC Get() const { return dc_; }
+    const RECT& Dirty() const { return paint_.rcPaint; }
+
+private:
+    HWND window_;
+    PAINTSTRUCT paint_{};
+    HDC dc_;
+};
+
 // Selects an object into a DC and puts the previous one back when it ends.
 class SelectGuard {
 public:

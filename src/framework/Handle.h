@@ -1,4 +1,4 @@
-// Move-only owners of the kernel, registry, memory, printer, menu and COM handles
+// Move-only owners of the kernel, registry, memory, printer, menu, window and COM handles
 // the program opens, the way gdi::Object owns GDI handles: each closes its
 // handle when it goes, so no path through the code can leak one.
 //
@@ -95,6 +95,16 @@ struct MenuTraits {
     static HMENU None() { return nullptr; }
     static bool Close(HMENU menu) { return ::DestroyMenu(menu) != 0; }
 };
+struct LocalTraits {
+    using Handle = HLOCAL;
+    static HLOCAL None() { return nullptr; }
+    static bool Close(HLOCAL block) { return ::LocalFree(block) == nullptr; }
+};
+struct WindowTraits {
+    using Handle = HWND;
+    static HWND None() { return nullptr; }
+    static bool Close(HWND window) { return ::DestroyWindow(window) != 0; }
+};
 } // namespace detail
 
 // Mutexes, events, threads, processes: anything CloseHandle closes and whose
@@ -107,6 +117,11 @@ using GlobalMemory = Unique<detail::GlobalTraits>;
 using Printer = Unique<detail::PrinterTraits>;
 // A menu no window holds (a window destroys its menu bar itself).
 using Menu = Unique<detail::MenuTraits>;
+// Memory the system allocated for the caller (FORMAT_MESSAGE_ALLOCATE_BUFFER).
+using LocalMemory = Unique<detail::LocalTraits>;
+// A helper window made by hand (a tooltip); a window that wraps its own
+// handle in a class destroys itself instead.
+using OwnedWindow = Unique<detail::WindowTraits>;
 
 // Keeps a global block locked for as long as it lives.
 template <typename T> class GlobalLock {

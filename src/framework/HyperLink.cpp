@@ -178,10 +178,7 @@ HWND CHyperLink::UnsubclassWindow() {
 }
 
 void CHyperLink::ReleaseControl() {
-    if (toolTip_ != nullptr) {
-        ::DestroyWindow(toolTip_);
-        toolTip_ = nullptr;
-    }
+    toolTip_.Reset();
     const auto current = reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(hwnd_, GWLP_WNDPROC));
     if (current == LinkProc) {
         ::SetWindowLongPtrW(hwnd_, GWLP_WNDPROC,
@@ -198,10 +195,10 @@ void CHyperLink::ReleaseControl() {
 
 void CHyperLink::SetHyperLink(const wchar_t* target) {
     target_ = target ? target : L"";
-    if (toolTip_ != nullptr) {
+    if (toolTip_) {
         TOOLINFOW info = MakeToolInfo(hwnd_);
         info.lpszText = target_.data();
-        ::SendMessageW(toolTip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(toolTip_.Get(), TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -272,10 +269,10 @@ void CHyperLink::UpdateHitRect() {
     }
     hitRect_ = label_.empty() ? RECT{} : RECT{left, client.top, left + width, client.top + height};
 
-    if (toolTip_ != nullptr) {
+    if (toolTip_) {
         TOOLINFOW info = MakeToolInfo(hwnd_);
         info.rect = hitRect_;
-        ::SendMessageW(toolTip_, TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
+        ::SendMessageW(toolTip_.Get(), TTM_NEWTOOLRECTW, 0, reinterpret_cast<LPARAM>(&info));
     }
 }
 
@@ -283,25 +280,25 @@ void CHyperLink::CreateToolTip() {
     const INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
     ::InitCommonControlsEx(&classes);
     const auto instance = reinterpret_cast<HINSTANCE>(::GetWindowLongPtrW(hwnd_, GWLP_HINSTANCE));
-    toolTip_ =
-        ::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                          WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr, instance, nullptr);
-    if (toolTip_ == nullptr) {
+    toolTip_.Reset(::CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                     WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                     CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                                     instance, nullptr));
+    if (!toolTip_) {
         return;
     }
     TOOLINFOW info = MakeToolInfo(hwnd_);
     info.lpszText = target_.data();
-    ::SendMessageW(toolTip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+    ::SendMessageW(toolTip_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
 void CHyperLink::RelayToToolTip(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (toolTip_ == nullptr) {
+    if (!toolTip_) {
         return;
     }
     MSG relayed{hwnd_, msg, wParam, lParam, static_cast<DWORD>(::GetMessageTime()), {}};
     ::GetCursorPos(&relayed.pt);
-    ::SendMessageW(toolTip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
+    ::SendMessageW(toolTip_.Get(), TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&relayed));
 }
 
 void CHyperLink::Paint(HDC dc) {
@@ -354,10 +351,9 @@ LRESULT CHyperLink::HandleMessage(WNDPROC original, UINT msg, WPARAM wParam, LPA
     }
     switch (msg) {
     case WM_PAINT: {
-        PAINTSTRUCT paint{};
-        const HDC dc = ::BeginPaint(window, &paint);
+        const gdi::PaintScope paint(window);
+        const HDC dc = paint.Get();
         Paint(dc);
-        ::EndPaint(window, &paint);
         return 0;
     }
     case WM_PRINTCLIENT:

@@ -18,6 +18,7 @@
 #include <string_view>
 
 #include "framework/Gdi.h"
+#include "framework/Handle.h"
 #include "framework/Window.h"
 
 enum class LinkUnderline { Always, Never, OnHover };
@@ -66,7 +67,7 @@ public:
     const LinkColors& Colors() const { return colors_; }
     // The label's text rectangle in client coordinates: what reacts to the mouse.
     RECT HitRect() const { return hitRect_; }
-    HWND ToolTip() const { return toolTip_; }
+    HWND ToolTip() const { return toolTip_.Get(); }
 
     // What a click or Enter/Space does.
     void Activate();
@@ -91,7 +92,7 @@ private:
     HFONT normalFont_ = nullptr; // the parent's, not owned
     gdi::Font underlinedFont_;
     RECT hitRect_{};
-    HWND toolTip_ = nullptr;
+    win::OwnedWindow toolTip_;
     bool visited_ = false;
     bool hovering_ = false;
     bool trackingLeave_ = false;

@@ -1,6 +1,7 @@
 #include "framework/ResourceText.h"
 
 #include "framework/AppModule.h"
+#include "framework/Handle.h"
 #include "text/TextFormat.h"
 
 #include <cstdio>
@@ -30,8 +31,8 @@ std::wstring SystemErrorText(DWORD error) {
     const DWORD length = ::FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, error, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const win::LocalMemory owned(buffer);
     std::wstring text(buffer ? buffer : L"", buffer ? length : 0);
-    ::LocalFree(buffer);
     while (!text.empty() && std::iswspace(text.back())) {
         text.pop_back();
     }

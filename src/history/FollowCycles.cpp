@@ -4,7 +4,6 @@
 #include "framework/AppModule.h"
 #include "framework/Handle.h"
 #include "framework/ResourceText.h"
-#include "history/HistoryFiles.h"
 #include "history/Predictions.h"
 #include "resource.h"
 

@@ -2,7 +2,7 @@
 // (HKCU\Software\Lunabel, never the data file), and the listener that
 // applies her typical cycle after every change of marks while it is on.
 //
-//   const CycleFollower follower(CalendarData::Instance());   // for the program's life
+//   const CycleFollower follower(user.Data());   // for the program's life
 #pragma once
 
 #include <windows.h>

@@ -9,7 +9,6 @@
 #include "framework/Handle.h"
 #include "framework/PrintJob.h"
 #include "framework/ResourceText.h"
-#include "history/HistoryFiles.h"
 #include "print/SummaryPage.h"
 #include "resource.h"
 

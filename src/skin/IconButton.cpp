@@ -80,8 +80,8 @@ void IconButton::FitCaption(int width) {
 }
 
 LRESULT IconButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
-    PAINTSTRUCT paint{};
-    const HDC dc = ::BeginPaint(hwnd_, &paint);
+    const gdi::PaintScope paint(hwnd_);
+    const HDC dc = paint.Get();
     {
         PaintBuffer buffer(dc);
         // Pressed but dragged off the button looks idle until the mouse returns.
@@ -98,7 +98,6 @@ LRESULT IconButton::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         RECT area = clientRect;
         ::DrawTextW(buffer, text, length, &area, DT_SINGLELINE | DT_BOTTOM | DT_CENTER);
     }
-    ::EndPaint(hwnd_, &paint);
     return 0;
 }
 

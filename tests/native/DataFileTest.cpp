@@ -2,6 +2,7 @@
 
 #include "DataFileBytes.h"
 #include "cycle/CalendarData.h"
+#include "cycle/DataEnvelope.h"
 
 #include <gtest/gtest.h>
 
@@ -350,6 +351,31 @@ TEST(DataFileTest, DuplicateKeysAreWrittenOnce) {
     ASSERT_EQ(Decode(FileBytes().Good().Opts(28, 5, 1).Days({kMar15, kMar15}).bytes, data),
               DecodeResult::Ok);
     EXPECT_EQ(datafile::Encode(data), FileBytes().Good().Opts(28, 5, 1).Days({kMar15}).bytes);
+}
+
+} // namespace
+
+namespace {
+
+// The plain envelope writes the file byte for byte as the codec always has,
+// and reads back only what it wrote: a cut-off copy is not whole.
+TEST(DataFileTest, PlainEnvelopeIsTheCodecUnchanged) {
+    const DataEnvelope& plain = PlainEnvelope::Shared();
+    CalendarData data;
+    data.ToggleMark(2006, 3, 15);
+    const Bytes sealed = plain.Seal(data);
+    EXPECT_EQ(sealed, datafile::Encode(data));
+    EXPECT_TRUE(plain.IsWhole(sealed));
+
+    CalendarData opened;
+    EXPECT_EQ(plain.Open(sealed, opened), DataEnvelope::Opened::Opened);
+    EXPECT_EQ(opened.Marks(), data.Marks());
+
+    const Bytes cut(sealed.begin(), sealed.end() - 4);
+    EXPECT_FALSE(plain.IsWhole(cut));
+    CalendarData damaged;
+    EXPECT_EQ(plain.Open(FileBytes().Tag("BAD!").Word(7).bytes, damaged),
+              DataEnvelope::Opened::Damaged);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "calendar/Commands.h"
+#include "view/Commands.h"
 #include "cycle/CalendarData.h"
 
 namespace {
@@ -68,7 +68,7 @@ protected:
 
 TEST_F(CalendarViewDialogsTest, SettingsOkReclassifiesTheGridsAndCancelDoesNot) {
     // A change the grids have not seen yet.
-    CalendarData::Instance().ToggleMark(2006, 2, 10);
+    TestData().ToggleMark(2006, 2, 10);
     {
         DialogAnswerer cancel(IDCANCEL);
         Command(CMD_SETTINGS);
@@ -84,14 +84,14 @@ TEST_F(CalendarViewDialogsTest, SettingsOkReclassifiesTheGridsAndCancelDoesNot) 
 }
 
 TEST_F(CalendarViewDialogsTest, HelpAndAboutOpenOnceAndChangeNothing) {
-    const auto revision = CalendarData::Instance().Revision();
+    const auto revision = TestData().Revision();
     for (const WORD id : {CMD_HELP, CMD_ABOUT}) {
         SCOPED_TRACE(id);
         DialogAnswerer close(IDCANCEL);
         Command(id);
         EXPECT_EQ(close.Opened(), 1);
     }
-    EXPECT_EQ(CalendarData::Instance().Revision(), revision);
+    EXPECT_EQ(TestData().Revision(), revision);
 }
 
 TEST_F(CalendarViewDialogsTest, F1OpensHelpButNeverASecondDialog) {

@@ -149,7 +149,7 @@ TEST_F(CalendarViewKeyboardTest, TheArrowButtonsTakeTheDayAlong) {
 // Space and Enter take the click's road: the data, then all six grids.
 TEST_F(CalendarViewKeyboardTest, SpaceAndEnterToggleTheDayAsAClickDoes) {
     OpenFocused(2006, 1, 10);
-    CalendarData& data = CalendarData::Instance();
+    CalendarData& data = TestData();
     Paint(host);
     Press({VK_SPACE});
     EXPECT_TRUE(data.IsMarked(2006, 1, 10));
@@ -293,7 +293,7 @@ std::vector<std::wstring> Texts(const std::vector<MenuReader::Item>& items) {
 
 TEST_F(CalendarViewKeyboardTest, TheContextMenuOffersTheDaysMarkAndTheCommands) {
     OpenFocused(2006, 1, 10);
-    CalendarData::Instance().ToggleMark(2006, 2, 14);
+    TestData().ToggleMark(2006, 2, 14);
     Command(CMD_TODAY); // the grids catch up with the mark
     const std::vector<std::wstring> commands = {L"Go to &today\tCtrl+Home",
                                                 L"-",

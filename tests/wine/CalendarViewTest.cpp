@@ -164,7 +164,7 @@ TEST_F(CalendarViewTest, AStepAtTheEndOfTheYearsRedrawsNothing) {
 
 TEST_F(CalendarViewTest, SteppingAwayAndBackFindsTheDataAsItWas) {
     Open(2006, 4);
-    CalendarData& data = CalendarData::Instance();
+    CalendarData& data = TestData();
     data.ToggleMark(2006, 2, 3);
     const auto marks = data.Marks();
     const auto revision = data.Revision();
@@ -186,7 +186,7 @@ TEST_F(CalendarViewTest, SteppingAwayAndBackFindsTheDataAsItWas) {
 
 TEST_F(CalendarViewTest, AClickedDayTogglesTheMarkAndMovesLaterPredictions) {
     Open(2006, 1);
-    CalendarData& data = CalendarData::Instance();
+    CalendarData& data = TestData();
     ::SendMessageW(view, WM_DAY_CLICKED, 2006, MAKELPARAM(1, 10));
     Paint(host);
     ASSERT_TRUE(data.IsMarked(2006, 1, 10));
@@ -219,7 +219,7 @@ TEST_F(CalendarViewTest, APressOnAGridCellReachesTheData) {
     ASSERT_NE(cell, nullptr);
     ::SendMessageW(view.Grid(2)->Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
                    MAKELPARAM(cell->rect.left + 5, cell->rect.top + 5));
-    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 9, 14));
+    EXPECT_TRUE(TestData().IsMarked(2006, 9, 14));
     EXPECT_TRUE(AllGridsToPaint());
     EXPECT_TRUE(Cell(2, 14)->marked);
     EXPECT_TRUE(Cell(3, 12)->period) << "October's predicted period";
@@ -262,6 +262,6 @@ TEST_F(CalendarViewTest, LongSessionsLeakNoGdiObjects) {
             Paint(host);
         }
     }
-    EXPECT_TRUE(CalendarData::Instance().Marks().empty()) << "every day was clicked twice";
+    EXPECT_TRUE(TestData().Marks().empty()) << "every day was clicked twice";
     EXPECT_EQ(gdi::GdiObjectCount(), before);
 }

@@ -14,8 +14,8 @@
 #include "Capture.h"
 #include "DataGuard.h"
 #include "MessagePump.h"
-#include "calendar/CalendarView.h"
-#include "calendar/Commands.h"
+#include "view/CalendarView.h"
+#include "view/Commands.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
 
@@ -42,7 +42,7 @@ inline SYSTEMTIME FakeClock() {
 // Notes every command the view sees and those it leaves to the default procedure.
 class RecordingView : public CalendarView {
 public:
-    RecordingView() : CalendarView(&FakeClock) {}
+    RecordingView() : CalendarView(TestData(), &FakeClock) {}
 
     struct Command {
         WORD id;
@@ -65,9 +65,8 @@ private:
         const WORD id = LOWORD(wParam);
         commands.push_back({id, HIWORD(wParam), reinterpret_cast<HWND>(lParam)});
         // The dialog commands would open modal dialogs, which these tests don't drive.
-        const bool opensDialog =
-            id == CMD_SETTINGS || id == CMD_PRINT || id == CMD_HELP || id == CMD_ABOUT ||
-            id == CMD_CYCLE_HISTORY;
+        const bool opensDialog = id == CMD_SETTINGS || id == CMD_PRINT || id == CMD_HELP ||
+                                 id == CMD_ABOUT || id == CMD_CYCLE_HISTORY;
         handled = opensDialog && !opensDialogs;
         return 0;
     }

@@ -13,6 +13,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "DataGuard.h"
 #include "MessagePump.h"
 #include "calendar/CalendarWindow.h"
 #include "framework/Handle.h"
@@ -70,8 +71,7 @@ public:
 private:
     LRESULT OnDayClicked(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
         ++clicks;
-        CalendarData::Instance().ToggleMark(static_cast<int>(wParam), LOWORD(lParam),
-                                            HIWORD(lParam));
+        TestData().ToggleMark(static_cast<int>(wParam), LOWORD(lParam), HIWORD(lParam));
         if (grid) {
             grid->Classify();
             grid->Invalidate();
@@ -156,15 +156,15 @@ protected:
 } // namespace
 
 TEST_F(CalendarWindowTest, ClickingADayTogglesItsMark) {
-    ASSERT_FALSE(CalendarData::Instance().IsMarked(2006, 6, 12));
+    ASSERT_FALSE(TestData().IsMarked(2006, 6, 12));
     grid.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, CentreOf(Cell(12)));
     grid.SendMessage(WM_LBUTTONUP, 0, CentreOf(Cell(12)));
-    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 6, 12));
+    EXPECT_TRUE(TestData().IsMarked(2006, 6, 12));
     EXPECT_TRUE(Cell(12).marked);
 
     // The cell's top-left pixel belongs to it too.
     grid.SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, At(Cell(12).rect.left, Cell(12).rect.top));
-    EXPECT_FALSE(CalendarData::Instance().IsMarked(2006, 6, 12));
+    EXPECT_FALSE(TestData().IsMarked(2006, 6, 12));
     EXPECT_FALSE(Cell(12).marked);
     EXPECT_EQ(parent->clicks, 2);
 }
@@ -191,7 +191,7 @@ TEST_F(CalendarWindowTest, ADoubleClickTogglesOnce) {
     grid.SendMessage(WM_LBUTTONDBLCLK, MK_LBUTTON, point);
     grid.SendMessage(WM_LBUTTONUP, 0, point);
     EXPECT_EQ(parent->clicks, 1);
-    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 6, 12));
+    EXPECT_TRUE(TestData().IsMarked(2006, 6, 12));
 }
 
 TEST_F(CalendarWindowTest, ARealDoubleClickArrivesAsOneClickAndADoubleClick) {
@@ -226,7 +226,7 @@ TEST_F(CalendarWindowTest, ARealDoubleClickArrivesAsOneClickAndADoubleClick) {
     ASSERT_EQ(ups, 2);
     EXPECT_EQ(doubleClicks, 1);
     EXPECT_EQ(parent->clicks, 1);
-    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 6, 12));
+    EXPECT_TRUE(TestData().IsMarked(2006, 6, 12));
 }
 
 namespace {
@@ -297,7 +297,7 @@ TEST_F(CalendarWindowTest, FertileDaysShowTheHeartOnlyWhileTheDisplayIsOn) {
     heart.DrawBlended(expected.Get(), hx, hy);
 
     for (const bool show : {true, false}) {
-        CalendarData::Instance().SetShowFertility(show);
+        TestData().SetShowFertility(show);
         grid.Classify();
         grid.Invalidate();
         const Canvas shot = Capture();
@@ -460,7 +460,7 @@ TEST_F(CalendarWindowTest, AReaderWalksTheDaysPressesOneAndLosesTheGridWithItsWi
     day.lVal = 14;
     ASSERT_EQ(table->accDoDefaultAction(day), S_OK);
     EXPECT_TRUE(WaitFor([&] { return parent->clicks == 1; }));
-    EXPECT_TRUE(CalendarData::Instance().IsMarked(2006, 6, 14));
+    EXPECT_TRUE(TestData().IsMarked(2006, 6, 14));
     BSTR action = nullptr;
     ASSERT_EQ(table->get_accDefaultAction(day, &action), S_OK);
     EXPECT_STREQ(action, L"Remove mark");

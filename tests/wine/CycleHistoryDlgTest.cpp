@@ -40,7 +40,7 @@ protected:
     void Run(std::vector<ModalDialogDriver::Step> steps) {
         steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
         driver.Script(std::move(steps));
-        CycleHistoryDlg dialog(driver.Owner(), printerName, printerSettings);
+        CycleHistoryDlg dialog(driver.Owner(), TestData(), printerName, printerSettings);
         open = &dialog;
         EXPECT_EQ(dialog.DoModal(driver.Owner()), IDCANCEL);
         EXPECT_TRUE(driver.Finished());

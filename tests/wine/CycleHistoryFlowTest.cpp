@@ -2,6 +2,7 @@
 // view: predictions from her own cycles, following them after a click, the
 // summary on paper, export and import through the real Save As and Open
 // dialogs, and the messages when something cannot be done.
+#include "DataGuard.h"
 #include "CalendarViewTestSupport.h"
 #include "CycleHistoryTestSupport.h"
 #include "ModalDialogDriver.h"
@@ -71,6 +72,19 @@ protected:
         user.Keys({VK_RETURN});
     }
 
+    // Export to `path`, which exists: the Save As dialog asks before it
+    // replaces a file, and she says yes.
+    static void ExportOver(UserAtKeyboard& user, const std::wstring& path) {
+        user.Keys({'E'}, {VK_MENU});
+        ChooseFile(user, path);
+        user.AwaitDialogWhere(
+            [](HWND dialog) {
+                return UserAtKeyboard::MessageText(dialog).find(L"exists") != std::wstring::npos;
+            },
+            "the question whether to replace the file");
+        user.Keys({'Y'});
+    }
+
     // The message she gets next: its text, then Enter.
     static std::wstring ReadMessage(UserAtKeyboard& user) {
         const HWND box = user.AwaitDialog(kMessageTitle);
@@ -91,7 +105,7 @@ protected:
 
 TEST_F(CycleHistoryFlowTest, UseSetsHerTypicalCycleAndTheGridsPredictWithIt) {
     DataGuard::Use(historytest::HerStarts()); // typical 28, the last start on 9 November 2026
-    CalendarData::Instance().SetCycleLength(35);
+    TestData().SetCycleLength(35);
     Open(2026, 11);
     ASSERT_TRUE(Cell(5, 14)->period) << "9 November + 35 days";
 
@@ -107,7 +121,7 @@ TEST_F(CycleHistoryFlowTest, UseSetsHerTypicalCycleAndTheGridsPredictWithIt) {
         user.Keys({VK_ESCAPE});
     });
 
-    EXPECT_EQ(CalendarData::Instance().GetCycleLength(), 28);
+    EXPECT_EQ(TestData().GetCycleLength(), 28);
     EXPECT_TRUE(Cell(5, 7)->period) << "9 November + 28 days";
     EXPECT_FALSE(Cell(5, 14)->period);
 }
@@ -125,7 +139,7 @@ TEST_F(CycleHistoryFlowTest, FollowingAppliesTheTypicalCycleAfterEveryClick) {
         {"not following", false, {30, 31, 30}, 28},
         {"two cycles after the click keep the length", true, {30}, 28},
     };
-    const CycleFollower follower(CalendarData::Instance());
+    const CycleFollower follower(TestData());
     Open(2026, 1);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -140,7 +154,7 @@ TEST_F(CycleHistoryFlowTest, FollowingAppliesTheTypicalCycleAfterEveryClick) {
         ::SendMessageW(view.Grid(grid)->Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
                        MAKELPARAM(cell->rect.left + 5, cell->rect.top + 5));
 
-        EXPECT_EQ(CalendarData::Instance().GetCycleLength(), c.lengthAfterClick);
+        EXPECT_EQ(TestData().GetCycleLength(), c.lengthAfterClick);
         const DateKey next = historytest::AddDays(clicked, c.lengthAfterClick);
         EXPECT_TRUE(Cell(grid + 1, KeyDay(next))->period) << "the next period as the grids show it";
     }
@@ -149,7 +163,7 @@ TEST_F(CycleHistoryFlowTest, FollowingAppliesTheTypicalCycleAfterEveryClick) {
 TEST_F(CycleHistoryFlowTest, SettingsOkWithAnotherLengthStopsFollowing) {
     for (const auto& [chosen, stillFollowing] : {std::pair{L"28", true}, std::pair{L"31", false}}) {
         SetFollowingCycles(true);
-        CalendarData::Instance().SetCycleLength(28);
+        TestData().SetCycleLength(28);
         ModalDialogDriver driver;
         driver.Script({[&](HWND dialog) {
             ::SendDlgItemMessageW(dialog, IDC_CYCLE_LENGTH, CB_SELECTSTRING,
@@ -190,7 +204,7 @@ TEST_F(CycleHistoryFlowTest, ExportWritesCsvOrICalendarWhereSheSays) {
     options.uidDomain = "www.lunabel.example";
     options.periodTitle = "Period";
     options.fertileTitle = "Fertile days";
-    std::string expected = WritePredictionsIcs(CalendarData::Instance(), options);
+    std::string expected = WritePredictionsIcs(TestData(), options);
     std::string written = ReadText(ics + L".ics");
     for (std::string* text : {&expected, &written}) {
         for (std::size_t at; (at = text->find("DTSTAMP:")) != std::string::npos;) {
@@ -238,7 +252,7 @@ TEST_F(CycleHistoryFlowTest, ImportAsksFirstAndAddsOnlyNewStarts) {
             expected.insert(expected.begin(),
                             {MakeDateKey(2025, 11, 10), MakeDateKey(2025, 12, 8)});
         }
-        EXPECT_EQ(CalendarData::Instance().Marks(), expected);
+        EXPECT_EQ(TestData().Marks(), expected);
         EXPECT_EQ(rowsAfter, static_cast<int>(expected.size())) << "the list shows them";
     }
 }
@@ -275,7 +289,7 @@ TEST_F(CycleHistoryFlowTest, ImportTellsWhyAFileAddsNothing) {
         {known, L"All 2 period starts in this file are already marked: nothing to add."},
     };
     DataGuard::Use(historytest::Starts(MakeDateKey(2026, 1, 5), {30}));
-    const std::vector<DateKey> before = CalendarData::Instance().Marks();
+    const std::vector<DateKey> before = TestData().Marks();
     Open(2026, 1);
     std::vector<std::wstring> messages;
     OpenHistory([&](UserAtKeyboard& user) {
@@ -291,7 +305,7 @@ TEST_F(CycleHistoryFlowTest, ImportTellsWhyAFileAddsNothing) {
     for (std::size_t i = 0; i < messages.size(); ++i) {
         EXPECT_EQ(messages[i], cases[i].message);
     }
-    EXPECT_EQ(CalendarData::Instance().Marks(), before);
+    EXPECT_EQ(TestData().Marks(), before);
 }
 
 TEST_F(CycleHistoryFlowTest, ExportThatCannotBeWrittenIsReported) {
@@ -308,15 +322,7 @@ TEST_F(CycleHistoryFlowTest, ExportThatCannotBeWrittenIsReported) {
     std::wstring message;
     OpenHistory([&](UserAtKeyboard& user) {
         user.AwaitDialog(kHistoryTitle);
-        user.Keys({'E'}, {VK_MENU});
-        ChooseFile(user, path);
-        // The Save As dialog asks before it replaces a file.
-        user.AwaitDialogWhere(
-            [](HWND dialog) {
-                return UserAtKeyboard::MessageText(dialog).find(L"exists") != std::wstring::npos;
-            },
-            "the question whether to replace the file");
-        user.Keys({'Y'});
+        ExportOver(user, path);
         message = ReadMessage(user);
         CloseHistory(user);
     });
@@ -327,14 +333,44 @@ TEST_F(CycleHistoryFlowTest, ExportThatCannotBeWrittenIsReported) {
     EXPECT_FALSE(PathExists(path + L".partial"));
 }
 
+// A program reading the old file (a virus scanner, a backup) keeps it from
+// being replaced for a moment; the export waits for it off the window's
+// thread, so the history answers meanwhile, and then replaces it whole.
+TEST_F(CycleHistoryFlowTest, ExportWaitsForAReaderWhileTheWindowAnswers) {
+    DataGuard::Use(historytest::HerStarts());
+    Open(2026, 11);
+    const std::wstring path = folder.File(L"read.csv");
+    const std::string old = "old\r\n";
+    ASSERT_TRUE(WriteFileBytes(path, Bytes(old.begin(), old.end())));
+    win::File reader(::CreateFileW(path.c_str(), GENERIC_READ,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(reader);
+
+    bool answeredWhileWaiting = false;
+    OpenHistory([&](UserAtKeyboard& user) {
+        const HWND history = user.AwaitDialog(kHistoryTitle);
+        ExportOver(user, path);
+        user.Await([&] { return PathExists(path + L".partial"); }, "the new file beside the old");
+        DWORD_PTR ignored = 0;
+        answeredWhileWaiting =
+            ::SendMessageTimeoutW(history, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored) != 0;
+        reader.Reset();
+        user.Await([&] { return !PathExists(path + L".partial"); }, "the rename");
+        CloseHistory(user);
+    });
+    EXPECT_TRUE(answeredWhileWaiting);
+    EXPECT_EQ(ReadText(path), WriteCyclesCsv(ComputeCycleHistory(historytest::HerStarts())));
+}
+
 TEST_F(CycleHistoryFlowTest, PrintingThatFailsIsReported) {
     DataGuard::Use(historytest::HerStarts());
     Open(2026, 11);
     std::wstring message;
     UserAtKeyboard user([&](UserAtKeyboard& u) { message = ReadMessage(u); });
     DeviceSettings settings;
-    PrintSummaryOrTell(host, L"No Such Printer", settings,
-                       ComputeCycleHistory(CalendarData::Instance().Marks()), 28);
+    PrintSummaryOrTell(host, L"No Such Printer", settings, ComputeCycleHistory(TestData().Marks()),
+                       28);
     EXPECT_TRUE(user.Finish()) << user.Failure();
     EXPECT_EQ(message, L"Lunabel could not print the summary on No Such Printer.");
 }
@@ -375,7 +411,7 @@ TEST_F(CycleHistoryFlowTest, PrintedSummary) {
         std::fprintf(out, "%s %s\n", kind, Utf8(text).c_str());
     };
     line("pdf", pdf->substr(pdf->rfind(L'\\') + 1));
-    const CycleHistory history = ComputeCycleHistory(CalendarData::Instance().Marks());
+    const CycleHistory history = ComputeCycleHistory(TestData().Marks());
     line("text", L"Cycle history");
     line("text", CoveredText(history));
     line("text", FiguresHeading(history));

@@ -7,6 +7,9 @@
 #include "cycle/CalendarData.h"
 #include "cycle/DateKey.h"
 
+// The data object of the test process (CalendarData::Instance while tests run).
+CalendarData& TestData();
+
 class DataGuard {
 public:
     DataGuard()
@@ -21,7 +24,7 @@ public:
     DataGuard(const DataGuard&) = delete;
     DataGuard& operator=(const DataGuard&) = delete;
 
-    static CalendarData& Data() { return CalendarData::Instance(); }
+    static CalendarData& Data() { return TestData(); }
 
     // Default settings, fertility shown, and exactly these marks.
     static void Use(const std::vector<DateKey>& marks) {

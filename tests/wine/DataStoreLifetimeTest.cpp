@@ -155,18 +155,4 @@ TEST_F(DataStoreLifetimeTest, RecoveredStateIsUnsavedUntilSaved) {
     EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
 }
 
-TEST_F(DataStoreLifetimeTest, CurrentIsTheFirstLiveObject) {
-    ASSERT_EQ(PersistentCalendarData::Current(), nullptr);
-    {
-        PersistentCalendarData first(DataPath());
-        EXPECT_EQ(PersistentCalendarData::Current(), &first);
-        {
-            PersistentCalendarData second(In(L"other.data"));
-            EXPECT_EQ(PersistentCalendarData::Current(), &first);
-        }
-        EXPECT_EQ(PersistentCalendarData::Current(), &first);
-    }
-    EXPECT_EQ(PersistentCalendarData::Current(), nullptr);
-}
-
 } // namespace

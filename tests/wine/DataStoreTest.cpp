@@ -552,7 +552,7 @@ TEST_F(TemporariesTest, UnsavedCopiesAreFoundOldestFirstAndDeclinedOnesKept) {
            {L"Lunabel.data.unsavedx", {2}, 1},
            {L"Lunabel.data.declined", {4}, 1},
            {L"Other.data.unsaved", {5}, 1}});
-    const std::vector<UnsavedCopy> copies = FindUnsavedCopies(DataPath());
+    const std::vector<files::FoundFile> copies = FindUnsavedCopies(DataPath());
     ASSERT_EQ(copies.size(), 2u);
     EXPECT_EQ(copies[0].path, DataPath() + L".unsaved");
     EXPECT_EQ(copies[1].path, DataPath() + L".unsaved.3");

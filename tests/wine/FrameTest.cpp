@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "DataGuard.h"
 #include "MessagePump.h"
 #include "app/MainFrame.h"
 #include "cycle/PersistentCalendarData.h"
@@ -59,7 +60,7 @@ protected:
     }
 
     CMessageLoop loop;
-    CMainFrame frame;
+    CMainFrame frame{TestData()};
 };
 
 } // namespace
@@ -90,6 +91,8 @@ namespace {
 // Notes where the system put the frame before the frame resizes itself.
 class PlacedFrame : public CMainFrame {
 public:
+    PlacedFrame() : CMainFrame(TestData()) {}
+
     RECT chosen{};
 
     BEGIN_MSG_MAP(PlacedFrame)
@@ -195,7 +198,7 @@ TEST_F(MainFrame, FocusGoesToTheView) {
 TEST_F(MainFrame, LeavesNoGdiObjectBehind) {
     const long baseline = gdi::GdiObjectCount();
     {
-        CMainFrame another;
+        CMainFrame another(TestData());
         ASSERT_NE(another.Create(nullptr, CWindow::rcDefault, nullptr, kHiddenStyle,
                                  CMainFrame::kExStyle),
                   nullptr);
@@ -216,22 +219,24 @@ TEST_F(MainFrame, EndOfSessionSavesWhatIsLeftAtOnce) {
     ::DeleteFileW(path);
     {
         PersistentCalendarData data(path);
-        ASSERT_EQ(PersistentCalendarData::Current(), &data);
-        ASSERT_NE(CreateFrame(), nullptr);
+        CMainFrame saving(data.Data(), &data);
+        ASSERT_NE(
+            saving.Create(nullptr, CWindow::rcDefault, nullptr, kHiddenStyle, CMainFrame::kExStyle),
+            nullptr);
         // No message is pumped: the change has not been handed to the saver.
         data.Data().ToggleMark(2006, 3, 15);
         const unsigned saves = data.SaveCount();
 
-        frame.SendMessage(WM_QUERYENDSESSION);
-        frame.SendMessage(WM_ENDSESSION, FALSE);
+        saving.SendMessage(WM_QUERYENDSESSION);
+        saving.SendMessage(WM_ENDSESSION, FALSE);
         EXPECT_EQ(data.SaveCount(), saves) << "the session goes on";
         EXPECT_EQ(::GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
 
-        frame.SendMessage(WM_ENDSESSION, TRUE);
+        saving.SendMessage(WM_ENDSESSION, TRUE);
         EXPECT_EQ(data.SaveCount(), saves + 1);
         EXPECT_FALSE(data.HasUnsavedChanges());
         EXPECT_NE(::GetFileAttributesW(path), INVALID_FILE_ATTRIBUTES);
-        frame.DestroyWindow();
+        saving.DestroyWindow();
         DiscardMessages();
     }
     ::DeleteFileW(path);

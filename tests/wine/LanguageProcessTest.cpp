@@ -5,8 +5,8 @@
 #include "ProgramProcessSupport.h"
 #include "WindowText.h"
 
-#include "calendar/CalendarView.h"
-#include "calendar/Commands.h"
+#include "view/CalendarView.h"
+#include "view/Commands.h"
 #include "framework/AppModule.h"
 #include "framework/ResourceText.h"
 #include "resource.h"

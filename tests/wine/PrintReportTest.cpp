@@ -1,6 +1,7 @@
 // The yearly report's pages: where the title, the credit and the months go
 // on the printer's page, which pages exist, and (for print_report_check.py)
 // printed pages with a list of what must be seen where on them.
+#include "DataGuard.h"
 #include "print/MyPrintJobInfo.h"
 
 #include "PrintTestSupport.h"
@@ -177,7 +178,7 @@ protected:
     // Prints 2006 with two marks and writes what its page must show.
     void PrintAndDescribe(const wchar_t* what, bool fertility, const DEVMODEW* devMode) {
         DataGuard::Use({MakeDateKey(2006, 3, 15), MakeDateKey(2006, 8, 2)});
-        CalendarData::Instance().SetShowFertility(fertility);
+        TestData().SetShowFertility(fertility);
 
         const std::wstring title = print_test::UniqueTitle(what);
         const std::vector<int> years{2006};
@@ -211,7 +212,7 @@ protected:
 
         const MonthGridGeometry& grid = page.Grid();
         const GridLayout layout = ComputeGridLayout(grid.cellWidth, grid.cellHeight);
-        MonthModel month(CalendarData::Instance(), UserCalendarLocale());
+        MonthModel month(TestData(), UserCalendarLocale());
         for (int m = 1; m <= 12; ++m) {
             month.SetMonth(2006, m);
             layout.ApplyTo(month);

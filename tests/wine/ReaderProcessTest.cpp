@@ -18,7 +18,7 @@
 
 #include "MessagePump.h"
 #include "ProgramProcessSupport.h"
-#include "calendar/Commands.h"
+#include "view/Commands.h"
 #include "calendar/DayFocus.h"
 #include "cycle/CalendarLocale.h"
 #include "framework/Handle.h"

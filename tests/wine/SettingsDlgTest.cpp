@@ -57,7 +57,7 @@ protected:
     }
 
     static void Store(int cycle, int period, bool fertility) {
-        CalendarData& data = CalendarData::Instance();
+        CalendarData& data = TestData();
         data.SetCycleLength(cycle);
         data.SetPeriodLength(period);
         data.SetShowFertility(fertility);
@@ -170,7 +170,7 @@ TEST_F(SettingsDlgTest, OkStoresTheChosenValues) {
                       Click(dialog, IDOK);
                   }}),
                   IDOK);
-        const CalendarData& data = CalendarData::Instance();
+        const CalendarData& data = TestData();
         EXPECT_EQ(data.GetCycleLength(), c.expectedCycle);
         EXPECT_EQ(data.GetPeriodLength(), c.expectedPeriod);
         EXPECT_EQ(data.GetShowFertility(), c.expectedFertility);
@@ -188,13 +188,13 @@ TEST_F(SettingsDlgTest, EnterIsOkAndEscapeIsCancel) {
                       ::PostMessageW(focus ? focus : dialog, WM_KEYDOWN, key, 0);
                   }}),
                   expected);
-        EXPECT_EQ(CalendarData::Instance().GetCycleLength(), expected == IDOK ? 33 : 30);
+        EXPECT_EQ(TestData().GetCycleLength(), expected == IDOK ? 33 : 30);
     }
 }
 
 TEST_F(SettingsDlgTest, CancelAfterChangingEveryControlChangesNothing) {
     Store(31, 6, true);
-    CalendarData& data = CalendarData::Instance();
+    CalendarData& data = TestData();
     const std::uint64_t revision = data.Revision();
     Shown changed;
     EXPECT_EQ(Run({[&](HWND dialog) {
@@ -215,7 +215,7 @@ TEST_F(SettingsDlgTest, CancelAfterChangingEveryControlChangesNothing) {
 }
 
 TEST_F(SettingsDlgTest, LongestCycleAndPeriodDriveThePrediction) {
-    CalendarData& data = CalendarData::Instance();
+    CalendarData& data = TestData();
     data.SetMarks({MakeDateKey(2024, 1, 1)});
     ASSERT_EQ(Run({[&](HWND dialog) {
                   Choose(::GetDlgItem(dialog, IDC_CYCLE_LENGTH), L"40");

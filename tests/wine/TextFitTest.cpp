@@ -240,7 +240,7 @@ TEST_F(TextFit, TheCycleHistoryFitsWithoutCyclesAndWithEveryKindOfLine) {
     const auto history = [](HWND owner) {
         std::wstring printer;
         DeviceSettings settings;
-        CycleHistoryDlg(owner, printer, settings).DoModal(owner);
+        CycleHistoryDlg(owner, TestData(), printer, settings).DoModal(owner);
     };
     EXPECT_EQ(Joined(MisfitsOf(history)), "");
     // Unusual cycles, a break, and a typical cycle longer than predictions take.

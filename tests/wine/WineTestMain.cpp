@@ -1,16 +1,17 @@
-// Entry point of the Windows test executable, and the process-wide data object
-// the windows under test reach. In the program it lives in the executable and
-// loads the user's file; here it is a plain object that touches no file.
+// Entry point of the Windows test executable. The windows under test reach a
+// plain data object that touches no file: the one CalendarData::Instance
+// answers while the tests run.
 #include <gtest/gtest.h>
 
-#include "cycle/CalendarData.h"
+#include "DataGuard.h"
 
-CalendarData& CalendarData::Instance() {
+CalendarData& TestData() {
     static CalendarData data;
     return data;
 }
 
 int main(int argc, char** argv) {
+    const CalendarData::InstanceScope instance(TestData());
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -17,6 +17,7 @@
 #include "calendar/DatePicker.h"
 #include "calendar/DayFocus.h"
 #include "calendar/HalfYear.h"
+#include "cycle/CalendarData.h"
 #include "framework/Gdi.h"
 #include "framework/MessageLoop.h"
 #include "framework/Window.h"
@@ -32,7 +33,8 @@ public:
     using Clock = SYSTEMTIME (*)();
     static SYSTEMTIME LocalTime();
 
-    explicit CalendarView(Clock clock = &LocalTime);
+    // `data` is what the history and the context menu read and change.
+    explicit CalendarView(CalendarData& data, Clock clock = &LocalTime);
     ~CalendarView() override;
 
     BEGIN_MSG_MAP(CalendarView)
@@ -105,6 +107,7 @@ private:
     void ShowHalfYear(HalfYear half);
     void InvalidateGrids();
 
+    CalendarData& data;
     Clock clock;
     std::array<std::unique_ptr<CalendarWindow>, kGridCount> grids;
     HalfYear shown;

@@ -2,7 +2,7 @@
 // entry per item and one per key, so that a new command is a line in each.
 #pragma once
 
-#include "calendar/Commands.h"
+#include "view/Commands.h"
 #include "resource.h"
 
 #include <windows.h>

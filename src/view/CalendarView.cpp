@@ -1,7 +1,7 @@
-#include "calendar/CalendarView.h"
+#include "view/CalendarView.h"
 
-#include "calendar/Commands.h"
-#include "calendar/ViewCommands.h"
+#include "view/Commands.h"
+#include "view/ViewCommands.h"
 #include "cycle/CalendarData.h"
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CycleHistoryDlg.h"
@@ -57,11 +57,12 @@ SYSTEMTIME CalendarView::LocalTime() {
     return now;
 }
 
-CalendarView::CalendarView(Clock today)
-    : clock(today), picker(&backgroundDC), settingsButton(&backgroundDC, L"btn_settings"),
-      printButton(&backgroundDC, L"btn_print"), exitButton(&backgroundDC, L"btn_exit"),
-      helpButton(&backgroundDC, L"btn_help"), aboutButton(&backgroundDC, L"btn_about"),
-      prevButton(&backgroundDC, L"btn_left"), nextButton(&backgroundDC, L"btn_right") {
+CalendarView::CalendarView(CalendarData& calendarData, Clock today)
+    : data(calendarData), clock(today), picker(&backgroundDC),
+      settingsButton(&backgroundDC, L"btn_settings"), printButton(&backgroundDC, L"btn_print"),
+      exitButton(&backgroundDC, L"btn_exit"), helpButton(&backgroundDC, L"btn_help"),
+      aboutButton(&backgroundDC, L"btn_about"), prevButton(&backgroundDC, L"btn_left"),
+      nextButton(&backgroundDC, L"btn_right") {
     CxImage background;
     background.LoadFromResource(L"APP-BG");
     backgroundSurface = gdi::Surface(background.MakeDeviceBitmap(nullptr));
@@ -250,7 +251,7 @@ void CalendarView::OpenSettings() {
 // Use, import and following may all have changed what the grids show.
 void CalendarView::OpenCycleHistory() {
     RunAlone([this] {
-        CycleHistoryDlg dialog(hwnd_, printerName, printerSettings);
+        CycleHistoryDlg dialog(hwnd_, data, printerName, printerSettings);
         dialog.DoModal(hwnd_);
         ReclassifyGrids();
     });
@@ -439,7 +440,7 @@ void CalendarView::ShowContextMenu(POINT screen, bool onDay) {
             if (!onDay) {
                 continue;
             }
-            if (CalendarData::Instance().IsMarked(KeyYear(focus), KeyMonth(focus), KeyDay(focus))) {
+            if (data.IsMarked(KeyYear(focus), KeyMonth(focus), KeyDay(focus))) {
                 text = IDS_MENU_REMOVE_MARK;
             }
         }
