@@ -29,6 +29,17 @@
 #define IDS_OFFER_UNSAVED 310
 // framework/ResourceText.h knows this one as kNoReasonStringId.
 #define IDS_NO_REASON 311
+// At start and while she works: damaged files, backups, held files
+#define IDS_DAMAGED_AT_START 312
+#define IDS_DAMAGED_KEPT 313
+#define IDS_STARTS_EMPTY 314
+#define IDS_OFFER_BACKUP 315
+#define IDS_RECOVERED_SAVE 316
+#define IDS_CHANGE_ADDED 317
+#define IDS_CHANGE_REMOVED 318
+#define IDS_CHANGE_SETTINGS 319
+#define IDS_SAVE_FILE_HELD 320
+#define IDS_BACKUP_FAILED 321
 
 #define IDD_ABOUT 100
 #define IDD_SETTINGS 201

@@ -1,17 +1,24 @@
 #include "app/MainFrame.h"
 
-#include <algorithm>
-#include <iterator>
-#include <vector>
+#include <optional>
 
 #include "app/SaveMessages.h"
 #include "cycle/PersistentCalendarData.h"
+#include "cycle/SessionChanges.h"
 #include "files/Files.h"
 
 namespace {
 // Fires once, after the first paint: timers come after every paint is done,
 // so a question about the data never holds up the window or a second copy.
 constexpr UINT_PTR kAfterStartTimer = 1;
+// While another program holds the data file, saving is tried again this often
+// until it goes through, without waiting for her next change.
+constexpr UINT_PTR kRetrySaveTimer = 2;
+constexpr UINT kRetrySaveEvery = 3000;
+
+bool IsHeldElsewhere(std::uint32_t error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
 } // namespace
 
 CMainFrame::CMainFrame(CalendarData& data, PersistentCalendarData* savedData)
@@ -80,6 +87,12 @@ LRESULT CMainFrame::OnEndSession(UINT, WPARAM wParam, LPARAM, BOOL&) {
 }
 
 LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam == kRetrySaveTimer) {
+        if (saved != nullptr && !closing) {
+            saved->RetrySave();
+        }
+        return 0;
+    }
     if (wParam != kAfterStartTimer) {
         handled = FALSE;
         return 0;
@@ -91,13 +104,32 @@ LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     return 0;
 }
 
-// Once per run of failures; the next successful save ends the run.
+// Each cause once per run of failures; the next successful save ends the run
+// and takes away the message that the file is held, if it still shows.
 void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
-    if (!firstFailure || closing || tellingFailure) {
+    if (result.saved) {
+        toldError = 0;
+        ::KillTimer(hwnd_, kRetrySaveTimer);
+        CloseFileHeld(fileHeldMessage);
+        if (result.backupError != 0 && !toldBackupFailed && !closing) {
+            toldBackupFailed = true;
+            TellBackupFailed(MessageOwner(), result);
+        }
         return;
     }
+    if (IsHeldElsewhere(result.error) && !closing) {
+        ::SetTimer(hwnd_, kRetrySaveTimer, kRetrySaveEvery, nullptr);
+    }
+    if (closing || tellingFailure || (!firstFailure && result.error == toldError)) {
+        return;
+    }
+    toldError = result.error;
     tellingFailure = true;
-    TellSaveFailed(MessageOwner(), result);
+    if (IsHeldElsewhere(result.error)) {
+        TellFileHeld(MessageOwner(), result, fileHeldMessage);
+    } else {
+        TellSaveFailed(MessageOwner(), result);
+    }
     tellingFailure = false;
 }
 
@@ -141,27 +173,55 @@ void CMainFrame::CheckDataAfterStart(PersistentCalendarData& data) {
     default:
         break;
     }
+    const bool recovered = !data.RecoveredFrom().empty();
     // Taken from what a save cut short left: into the data file with it.
     if (data.HasUnsavedChanges()) {
         data.ScheduleSave();
     }
-    OfferUnsavedCopies(data);
+    if (recovered) {
+        TellRecoveredSave(MessageOwner(), data.DamagedCopy());
+    } else if (data.LastLoad() == LoadOutcome::Damaged) {
+        OfferBackup(data);
+    }
+    if (::IsWindow(hwnd_)) {
+        OfferUnsavedCopies(data);
+    }
+}
+
+void CMainFrame::OfferBackup(PersistentCalendarData& data) {
+    const std::optional<files::FoundFile>& backup = data.BackupToOffer();
+    CalendarData kept;
+    if (!backup || !ReadDataCopy(backup->path, data.Envelope(), kept)) {
+        TellDamaged(MessageOwner(), data.Path(), data.DamagedCopy());
+        return;
+    }
+    if (!::OfferBackup(MessageOwner(), data.Path(), data.DamagedCopy(), backup->lastWrite,
+                       kept.Marks().size()) ||
+        !::IsWindow(hwnd_)) {
+        return;
+    }
+    CopyState(kept, data.Data());
+    ShowDataChanged();
+    // A failure is told as any other.
+    data.SaveNow();
 }
 
 void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
     for (const files::FoundFile& copy : FindUnsavedCopies(data.Path())) {
         CalendarData kept;
-        // A copy that cannot be read, or adds nothing, is left as it is.
+        // A copy that cannot be read, or changes nothing, is left as it is.
         if (!ReadDataCopy(copy.path, data.Envelope(), kept)) {
             continue;
         }
-        std::vector<DateKey> added;
-        std::ranges::set_difference(kept.Marks(), data.Data().Marks(), std::back_inserter(added));
-        if (added.empty()) {
+        CalendarData base;
+        const SessionChanges changes = ReadDataCopy(UnsavedBaseOf(copy.path), data.Envelope(), base)
+                                           ? ChangesToApply(base, kept, data.Data())
+                                           : MarksToAdd(kept, data.Data());
+        if (changes.Empty()) {
             continue;
         }
         const OfferAnswer answer =
-            OfferUnsavedCopy(MessageOwner(), added.size(), copy.lastWrite, copy.path);
+            OfferUnsavedCopy(MessageOwner(), changes, copy.lastWrite, copy.path);
         // Closed meanwhile: she is asked at the next start.
         if (answer == OfferAnswer::None || !::IsWindow(hwnd_)) {
             return;
@@ -170,17 +230,19 @@ void CMainFrame::OfferUnsavedCopies(PersistentCalendarData& data) {
             DeclineUnsavedCopy(data.Path(), copy.path);
             continue;
         }
-        std::vector<DateKey> marks = data.Data().Marks();
-        marks.insert(marks.end(), added.begin(), added.end());
-        data.Data().SetMarks(std::move(marks));
-        for (int i = 0; i < CalendarView::kGridCount; ++i) {
-            view.Grid(i)->Classify();
-            view.Grid(i)->Invalidate();
-        }
-        // Gone only once its marks are safe; a failure is told as any other.
+        Apply(changes, data.Data());
+        ShowDataChanged();
+        // Gone only once its changes are safe; a failure is told as any other.
         if (data.SaveNow().saved) {
-            files::Remove(copy.path);
+            RemoveUnsavedCopy(copy.path);
         }
+    }
+}
+
+void CMainFrame::ShowDataChanged() {
+    for (int i = 0; i < CalendarView::kGridCount; ++i) {
+        view.Grid(i)->Classify();
+        view.Grid(i)->Invalidate();
     }
 }
 

@@ -2,8 +2,11 @@
 // its client area is exactly the view's background picture. It also speaks
 // for the user's data file: it tells her when a save fails, asks her at exit
 // when her changes could not be saved, and offers back changes an earlier run
-// could only keep in a copy.
+// could only keep in a copy, a damaged file's backup, and an interrupted
+// save it finished.
 #pragma once
+
+#include <cstdint>
 
 #include "view/CalendarView.h"
 #include "cycle/SaveWorker.h"
@@ -47,7 +50,10 @@ private:
     bool SaveBeforeClosing(PersistentCalendarData& data);
     bool KeepChangesAndClose(PersistentCalendarData& data);
     void CheckDataAfterStart(PersistentCalendarData& data);
+    void OfferBackup(PersistentCalendarData& data);
     void OfferUnsavedCopies(PersistentCalendarData& data);
+    // The grids show the data again after it changed under them.
+    void ShowDataChanged();
     // Messages go to the dialog on top, if one is open.
     HWND MessageOwner() const;
 
@@ -56,4 +62,9 @@ private:
     // Closing: the question at exit speaks for any failure, not a message box.
     bool closing = false;
     bool tellingFailure = false;
+    // The cause told in this run of failures, so that each is told once.
+    std::uint32_t toldError = 0;
+    bool toldBackupFailed = false;
+    // The message that another program holds the file, while it shows.
+    HWND fileHeldMessage = nullptr;
 };

@@ -102,11 +102,61 @@ void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
          MB_OK | MB_ICONWARNING);
 }
 
-OfferAnswer OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
+namespace {
+
+// Each part a paragraph of its own; empty parts are left out.
+std::wstring Paragraphs(std::initializer_list<std::wstring> parts) {
+    std::wstring text;
+    for (const std::wstring& part : parts) {
+        if (part.empty()) {
+            continue;
+        }
+        if (!text.empty()) {
+            text += L"\n\n";
+        }
+        text += part;
+    }
+    return text;
+}
+
+std::wstring DamagedKept(const std::wstring& damagedCopy) {
+    return damagedCopy.empty() ? std::wstring()
+                               : FormatResourceString(IDS_DAMAGED_KEPT, {damagedCopy});
+}
+
+std::wstring ChangeLines(const SessionChanges& changes) {
+    std::wstring lines;
+    const auto add = [&lines](UINT id, std::size_t count) {
+        if (count == 0) {
+            return;
+        }
+        if (!lines.empty()) {
+            lines += L"\n";
+        }
+        lines += FormatCountString(id, static_cast<long long>(count));
+    };
+    add(IDS_CHANGE_ADDED, changes.added.size());
+    add(IDS_CHANGE_REMOVED, changes.removed.size());
+    add(IDS_CHANGE_SETTINGS, changes.SettingsChanged());
+    return lines;
+}
+
+HRESULT CALLBACK KeepHandle(HWND dialog, UINT notification, WPARAM, LPARAM, LONG_PTR shown) {
+    if (notification == TDN_CREATED) {
+        *reinterpret_cast<HWND*>(shown) = dialog;
+    } else if (notification == TDN_DESTROYED) {
+        *reinterpret_cast<HWND*>(shown) = nullptr;
+    }
+    return S_OK;
+}
+
+} // namespace
+
+OfferAnswer OfferUnsavedCopy(HWND owner, const SessionChanges& changes, const FILETIME& saved,
                              const std::wstring& copy) {
-    const std::wstring text =
-        FormatCountString(IDS_OFFER_UNSAVED, static_cast<long long>(newMarks),
-                          {LocalDateTime(saved, true), LocalDateTime(saved, false), copy});
+    const std::wstring text = FormatResourceString(
+        IDS_OFFER_UNSAVED,
+        {LocalDateTime(saved, true), LocalDateTime(saved, false), ChangeLines(changes), copy});
     switch (Show(owner, text, MB_YESNO | MB_ICONQUESTION)) {
     case IDYES:
         return OfferAnswer::Add;
@@ -115,4 +165,58 @@ OfferAnswer OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& s
     default:
         return OfferAnswer::None;
     }
+}
+
+void TellDamaged(HWND owner, const std::wstring& path, const std::wstring& damagedCopy) {
+    Show(owner,
+         Paragraphs({FormatResourceString(IDS_DAMAGED_AT_START, {path}), DamagedKept(damagedCopy),
+                     LoadResourceString(IDS_STARTS_EMPTY)}),
+         MB_OK | MB_ICONWARNING);
+}
+
+bool OfferBackup(HWND owner, const std::wstring& path, const std::wstring& damagedCopy,
+                 const FILETIME& saved, std::size_t periodStarts) {
+    const std::wstring offer =
+        FormatCountString(IDS_OFFER_BACKUP, static_cast<long long>(periodStarts),
+                          {LocalDateTime(saved, true), LocalDateTime(saved, false)});
+    return Show(owner,
+                Paragraphs({FormatResourceString(IDS_DAMAGED_AT_START, {path}),
+                            DamagedKept(damagedCopy), offer}),
+                MB_YESNO | MB_ICONWARNING) == IDYES;
+}
+
+void TellRecoveredSave(HWND owner, const std::wstring& damagedCopy) {
+    Show(owner, Paragraphs({LoadResourceString(IDS_RECOVERED_SAVE), DamagedKept(damagedCopy)}),
+         MB_OK | MB_ICONINFORMATION);
+}
+
+void TellFileHeld(HWND owner, const SaveResult& result, HWND& shown) {
+    const std::wstring caption = LoadResourceString(IDS_APP_NAME);
+    const std::wstring text = FormatResourceString(IDS_SAVE_FILE_HELD, {result.file});
+    TASKDIALOGCONFIG config{};
+    config.cbSize = sizeof config;
+    config.hwndParent = owner;
+    config.hInstance = AppModule().GetResourceInstance();
+    config.dwFlags = TDF_ALLOW_DIALOG_CANCELLATION | TDF_POSITION_RELATIVE_TO_WINDOW;
+    config.dwCommonButtons = TDCBF_OK_BUTTON;
+    config.pszWindowTitle = caption.c_str();
+    config.pszMainIcon = TD_WARNING_ICON;
+    config.pszContent = text.c_str();
+    config.pfCallback = KeepHandle;
+    config.lpCallbackData = reinterpret_cast<LONG_PTR>(&shown);
+    ::TaskDialogIndirect(&config, nullptr, nullptr, nullptr);
+    shown = nullptr;
+}
+
+void CloseFileHeld(HWND shown) {
+    if (shown != nullptr) {
+        ::PostMessageW(shown, TDM_CLICK_BUTTON, IDOK, 0);
+    }
+}
+
+void TellBackupFailed(HWND owner, const SaveResult& result) {
+    Show(owner,
+         FormatResourceString(IDS_BACKUP_FAILED,
+                              {result.backupFile, SystemErrorText(result.backupError)}),
+         MB_OK | MB_ICONWARNING);
 }

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "cycle/SaveWorker.h"
+#include "cycle/SessionChanges.h"
 
 // While she works: a save failed (the first of a run of failures).
 void TellSaveFailed(HWND owner, const SaveResult& result);
@@ -28,7 +29,25 @@ void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
                     const std::wstring& target);
 
 enum class OfferAnswer { Add, Decline, None };
-// Whether to add the `newMarks` marks of the copy at `copy`, last written at
-// `saved`. None when the question went without an answer (the window closed).
-OfferAnswer OfferUnsavedCopy(HWND owner, std::size_t newMarks, const FILETIME& saved,
+// Whether to apply the changes of the copy at `copy`, last written at `saved`.
+// None when the question went without an answer (the window closed).
+OfferAnswer OfferUnsavedCopy(HWND owner, const SessionChanges& changes, const FILETIME& saved,
                              const std::wstring& copy);
+
+// At start: the data file was damaged and is kept as `damagedCopy` (empty when
+// no copy could be made); the calendar is empty.
+void TellDamaged(HWND owner, const std::wstring& path, const std::wstring& damagedCopy);
+// The same, with a readable backup written at `saved`: whether to restore it.
+bool OfferBackup(HWND owner, const std::wstring& path, const std::wstring& damagedCopy,
+                 const FILETIME& saved, std::size_t periodStarts);
+// At start: a save cut short was finished from the temporary file it left.
+void TellRecoveredSave(HWND owner, const std::wstring& damagedCopy);
+
+// Another program holds the data file; saving goes on trying. `shown` holds
+// the message's window while it shows, for CloseFileHeld.
+void TellFileHeld(HWND owner, const SaveResult& result, HWND& shown);
+// Takes the message away once a save went through after all.
+void CloseFileHeld(HWND shown);
+
+// The data file was saved but its backup could not be updated.
+void TellBackupFailed(HWND owner, const SaveResult& result);

@@ -63,6 +63,9 @@ LoadOutcome DataStore::Load(CalendarData& data) {
     temporariesCleared_ = false;
     damagedCopy_.clear();
     unsavedPath_.clear();
+    backupToOffer_.reset();
+    // Until a save: the file holds nothing she can see.
+    knownBytes_ = envelope_->Seal(CalendarData());
     if (path_.empty()) {
         return outcome_ = LoadOutcome::NoPath;
     }
@@ -84,13 +87,23 @@ LoadOutcome DataStore::Load(CalendarData& data) {
         break;
     }
     if (outcome_ == LoadOutcome::Loaded) {
-        startBytes_ = std::move(read.bytes);
+        knownBytes_ = envelope_->Seal(data);
+        // Only a file exactly as Lunabel writes it becomes the backup.
+        if (envelope_->IsWhole(read.bytes)) {
+            startBytes_ = std::move(read.bytes);
+        }
         // The file holds a whole state: whatever a save cut short left is of no use.
         ClearTemporaries();
         temporariesCleared_ = true;
         return outcome_;
     }
-    Recover(data);
+    if (outcome_ == LoadOutcome::Damaged) {
+        // Kept before anything can be saved over it.
+        KeepDamagedFile();
+    }
+    if (!Recover(data) && outcome_ == LoadOutcome::Damaged) {
+        FindBackupToOffer();
+    }
     return outcome_;
 }
 
@@ -109,6 +122,14 @@ bool DataStore::Recover(CalendarData& data) {
     }
     envelope_->Open(newest, data);
     return true;
+}
+
+void DataStore::FindBackupToOffer() {
+    const std::wstring backup = path_ + L".bak";
+    CalendarData kept;
+    if (ReadDataCopy(backup, *envelope_, kept)) {
+        backupToOffer_ = files::Find(backup);
+    }
 }
 
 void DataStore::ClearTemporaries() const {
@@ -158,6 +179,9 @@ SaveResult DataStore::Save(const Bytes& bytes) {
         }
         const SaveResult result = files::ReplaceWhole(unsavedPath_, bytes, temporaryBase);
         if (result.saved) {
+            if (claimedNow) {
+                WriteBaseOf(unsavedPath_);
+            }
             savedTo_ = unsavedPath_;
         } else if (claimedNow) {
             files::Remove(unsavedPath_);
@@ -171,16 +195,24 @@ SaveResult DataStore::Save(const Bytes& bytes) {
     }
     // Only a file that was read whole is worth keeping: a damaged one is kept as
     // ".damaged", and an older backup is better than none.
-    if (outcome_ == LoadOutcome::Loaded && !backupMade_ &&
-        files::ReplaceWhole(path_ + L".bak", startBytes_, temporaryBase).saved) {
-        backupMade_ = true;
-        startBytes_ = Bytes();
+    SaveResult backup(true, ERROR_SUCCESS, std::wstring());
+    if (!backupMade_ && !startBytes_.empty()) {
+        backup = files::ReplaceWhole(path_ + L".bak", startBytes_, temporaryBase);
+        if (backup.saved) {
+            backupMade_ = true;
+            startBytes_ = Bytes();
+        }
     }
-    const SaveResult result = files::ReplaceWhole(path_, bytes, temporaryBase);
+    SaveResult result = files::ReplaceWhole(path_, bytes, temporaryBase);
     if (!result.saved) {
         return result;
     }
     savedTo_ = path_;
+    knownBytes_ = bytes;
+    if (!backup.saved) {
+        result.backupError = backup.error;
+        result.backupFile = backup.file;
+    }
     if (!temporariesCleared_) {
         ClearTemporaries();
         temporariesCleared_ = true;
@@ -188,26 +220,56 @@ SaveResult DataStore::Save(const Bytes& bytes) {
     return result;
 }
 
+void DataStore::WriteBaseOf(const std::wstring& copy) const {
+    // Never loaded: no base is known, and the copy is offered as marks to add.
+    if (knownBytes_.empty()) {
+        return;
+    }
+    const std::wstring base = UnsavedBaseOf(copy);
+    files::Remove(base);
+    files::WriteNew(base, knownBytes_);
+}
+
 SaveResult DataStore::KeepUnsavedCopy(const Bytes& bytes) const {
     const std::wstring name = path_.empty() ? L"Lunabel.data" : files::NameOf(path_);
-    SaveResult beside = path_.empty() ? Failed(path_, ERROR_BAD_PATHNAME)
-                                      : files::WriteNew(path_ + L".unsaved", bytes);
-    if (beside.saved) {
-        return beside;
+    SaveResult kept = path_.empty() ? Failed(path_, ERROR_BAD_PATHNAME)
+                                    : files::WriteNew(path_ + L".unsaved", bytes);
+    if (!kept.saved) {
+        const std::wstring temp = files::TemporaryFolder();
+        if (temp.empty()) {
+            return kept;
+        }
+        const SaveResult elsewhere = files::WriteNew(temp + name + L".unsaved", bytes);
+        if (!elsewhere.saved) {
+            return kept;
+        }
+        kept = elsewhere;
     }
-    const std::wstring temp = files::TemporaryFolder();
-    if (temp.empty()) {
-        return beside;
-    }
-    const SaveResult elsewhere = files::WriteNew(temp + name + L".unsaved", bytes);
-    return elsewhere.saved ? elsewhere : beside;
+    WriteBaseOf(kept.file);
+    return kept;
+}
+
+std::wstring UnsavedBaseOf(const std::wstring& copy) {
+    return copy + L".base";
 }
 
 std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath) {
     if (dataPath.empty()) {
         return {};
     }
-    return files::FindNumbered(dataPath + L".unsaved");
+    std::vector<files::FoundFile> copies = files::FindNumbered(dataPath + L".unsaved");
+    // A copy that could not be written beside the file went to the temporary
+    // folder (unless that is where the file lives).
+    const std::wstring temp = files::TemporaryFolder();
+    const std::wstring folder = files::FolderOf(dataPath);
+    const bool sameFolder = temp.size() == folder.size() && files::StartsWithName(temp, folder);
+    if (!temp.empty() && !sameFolder) {
+        for (files::FoundFile& found :
+             files::FindNumbered(temp + files::NameOf(dataPath) + L".unsaved")) {
+            copies.push_back(std::move(found));
+        }
+    }
+    return copies;
 }
 
 bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, CalendarData& data) {
@@ -217,5 +279,17 @@ bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, Calend
 }
 
 bool DeclineUnsavedCopy(const std::wstring& dataPath, const std::wstring& copy) {
-    return files::MoveToNew(copy, dataPath + L".declined");
+    const std::wstring declined = files::MoveToNew(copy, dataPath + L".declined");
+    if (declined.empty()) {
+        return false;
+    }
+    if (files::Exists(UnsavedBaseOf(copy))) {
+        files::MoveToNew(UnsavedBaseOf(copy), UnsavedBaseOf(declined));
+    }
+    return true;
+}
+
+void RemoveUnsavedCopy(const std::wstring& copy) {
+    files::Remove(copy);
+    files::Remove(UnsavedBaseOf(copy));
 }

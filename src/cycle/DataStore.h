@@ -2,14 +2,17 @@
 // is on disk. A save writes a flushed temporary file beside the data file and
 // renames it over the old one in one step, so the name always holds a whole
 // file; a save cut short leaves only a temporary, which the next start takes
-// when the data file is missing or damaged. A damaged file is kept aside before
-// it is overwritten, a file that could not be read is never overwritten at all,
-// and the first save of a run keeps the file as it was as ".bak".
+// when the data file is missing or damaged. A damaged file is kept aside as
+// soon as it is read, a file that could not be read is never overwritten at
+// all, and the first save of a run keeps a file that was read whole, as it
+// was, as ".bak". A copy of a session that could not save (".unsaved") has
+// its base beside it (".base"): the data file as that session last knew it.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -70,9 +73,12 @@ public:
     const std::wstring& SavedTo() const { return savedTo_; }
     // The copy kept of a damaged file; empty when none was made.
     const std::wstring& DamagedCopy() const { return damagedCopy_; }
+    // A readable ".bak" beside a damaged file from which nothing was recovered.
+    const std::optional<files::FoundFile>& BackupToOffer() const { return backupToOffer_; }
 
     // For a state that cannot be saved: a new file beside the data file
-    // (".unsaved", numbered if taken) or, failing that, in the temporary folder.
+    // (".unsaved", numbered if taken) or, failing that, in the temporary
+    // folder, with its base beside it.
     SaveResult KeepUnsavedCopy(const Bytes& bytes) const;
 
 private:
@@ -80,6 +86,8 @@ private:
     bool ChooseUnsavedName();
     void ClearTemporaries() const;
     bool Recover(CalendarData& data);
+    void FindBackupToOffer();
+    void WriteBaseOf(const std::wstring& copy) const;
 
     std::wstring path_;
     const DataEnvelope* envelope_;
@@ -93,14 +101,25 @@ private:
     std::wstring damagedCopy_;
     std::wstring unsavedPath_;
     std::wstring savedTo_;
+    std::optional<files::FoundFile> backupToOffer_;
+    // What the data file holds as far as this run knows: the base of a copy.
+    Bytes knownBytes_;
 };
 
-// The ".unsaved" copies beside the data file at `dataPath`, oldest first.
+// The base kept beside an ".unsaved" copy.
+std::wstring UnsavedBaseOf(const std::wstring& copy);
+
+// The ".unsaved" copies beside the data file at `dataPath`, oldest first, then
+// those in the temporary folder.
 std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath);
 
 // Reads a copy through the envelope; false when it cannot be read or opened.
 bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, CalendarData& data);
 
-// Renames a copy the user does not want to "<data file>.declined" (numbered
-// if taken), so she is asked only once and nothing is lost.
+// Renames a copy the user does not want, and its base, to "<data
+// file>.declined" (numbered if taken), so she is asked only once and nothing
+// is lost.
 bool DeclineUnsavedCopy(const std::wstring& dataPath, const std::wstring& copy);
+
+// Removes a copy whose changes are saved, and its base.
+void RemoveUnsavedCopy(const std::wstring& copy);

@@ -64,6 +64,13 @@ void PersistentCalendarData::ScheduleSave() {
     Changed();
 }
 
+void PersistentCalendarData::RetrySave() {
+    if (submittedRevision_ == data_.Revision() && HasUnsavedChanges()) {
+        submittedRevision_.reset();
+    }
+    Changed();
+}
+
 void PersistentCalendarData::OnPosted(std::uintptr_t what) {
     if (what == kSubmit) {
         submitPosted_ = false;

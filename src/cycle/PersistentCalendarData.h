@@ -46,6 +46,11 @@ public:
     const DataEnvelope& Envelope() const { return store_.Envelope(); }
     // Where the changes of this run go (asked before the first save).
     std::wstring SaveTarget() const { return store_.SaveTarget(); }
+    // What the load set aside or took instead (see DataStore); asked at start,
+    // before the first save.
+    const std::wstring& DamagedCopy() const { return store_.DamagedCopy(); }
+    const std::wstring& RecoveredFrom() const { return store_.RecoveredFrom(); }
+    const std::optional<files::FoundFile>& BackupToOffer() const { return store_.BackupToOffer(); }
 
     // Whether the data differs from what the load or the last successful save
     // left on disk (or from a copy kept since).
@@ -53,6 +58,8 @@ public:
 
     // Saves soon, on the worker, even without a change (after a recovery).
     void ScheduleSave();
+    // Tries once more, on the worker, a save that failed.
+    void RetrySave();
     // Waits for the save under way, then saves here and now if anything is left.
     SaveResult SaveNow();
     // For a state that cannot be saved: writes it as an ".unsaved" copy (see

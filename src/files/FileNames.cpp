@@ -1,12 +1,14 @@
 #include "files/FileNames.h"
 
+#include <algorithm>
 #include <cwctype>
 
 namespace files {
 
 namespace {
-constexpr int kReplaceAttempts = 8;
+constexpr int kReplaceAttempts = 10;
 constexpr unsigned kFirstPause = 10;
+constexpr unsigned kLongestPause = 500;
 
 bool SameName(std::wstring_view a, std::wstring_view b) {
     if (a.size() != b.size()) {
@@ -65,7 +67,7 @@ unsigned ReplaceRetryPause(int attempt) {
     if (attempt < 1 || attempt >= kReplaceAttempts) {
         return 0;
     }
-    return kFirstPause << (attempt - 1);
+    return std::min(kFirstPause << (attempt - 1), kLongestPause);
 }
 
 } // namespace files

@@ -34,9 +34,9 @@ std::wstring NameOf(const std::wstring& path);
 std::wstring ExtendedPath(const std::wstring& path);
 
 // A reader of the target (a virus scanner, an indexer, a backup) keeps the
-// system from renaming over it, and lets go within moments. The pause in
-// milliseconds before try `attempt` + 1 (10, 20, ... 640: 1.27 s in all), or 0
-// when `attempt` was the last.
+// system from renaming over it, and mostly lets go within moments. The pause
+// in milliseconds before try `attempt` + 1 (10, 20, ... 320, then 500: about
+// two seconds in all), or 0 when `attempt` was the last.
 unsigned ReplaceRetryPause(int attempt);
 
 } // namespace files

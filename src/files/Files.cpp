@@ -67,34 +67,50 @@ SaveResult Failed(const std::wstring& file, DWORD error) {
     return {false, error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error, file};
 }
 
-// Whether the old file may be replaced: not read-only, and not open elsewhere
-// without sharing. Asked first, because Wine renames over a read-only file
-// (and opens it for writing when run as root) where Windows refuses. The
-// system's error code, or 0.
-DWORD CheckReplaceable(const std::wstring& target) {
-    const DWORD attributes = ::GetFileAttributesW(target.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        return ERROR_ACCESS_DENIED;
-    }
+bool IsBusy(DWORD error) {
+    return error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
+           error == ERROR_LOCK_VIOLATION;
+}
+
+bool IsReadOnlyAttribute(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Whether another program holds the file open in a way that keeps it from
+// being replaced. The system's error code, or 0. Opening it for deletion is
+// refused exactly then; asked first, because Wine renames over a file open
+// without sharing where Windows refuses.
+DWORD CheckNotHeld(const std::wstring& target) {
     win::File file(::CreateFileW(target.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    return file ? ERROR_SUCCESS : ::GetLastError();
+    if (file || ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+        return ERROR_SUCCESS;
+    }
+    return ::GetLastError();
 }
 
-// Renames `from` over `to` in one step, waiting for a reader of `to` to let
-// go (ReplaceRetryPause). The system's error code, or 0.
+// Renames `from` over `to` in one step, waiting for a program that holds `to`
+// to let go (ReplaceRetryPause). The system's error code, or 0; a refusal
+// because the file is held reads as a sharing violation, since "access is
+// denied" would send her looking for a permission she has.
 DWORD RenameOver(const std::wstring& from, const std::wstring& to) {
     for (int attempt = 1;; ++attempt) {
-        if (::MoveFileExW(from.c_str(), to.c_str(),
+        DWORD error = CheckNotHeld(to);
+        if (error == ERROR_SUCCESS &&
+            ::MoveFileExW(from.c_str(), to.c_str(),
                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             return ERROR_SUCCESS;
         }
-        const DWORD error = ::GetLastError();
-        const bool busy = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION ||
-                          error == ERROR_LOCK_VIOLATION;
+        if (error == ERROR_SUCCESS) {
+            error = ::GetLastError();
+        }
         const unsigned pause = ReplaceRetryPause(attempt);
-        if (!busy || pause == 0) {
+        if (!IsBusy(error) || pause == 0) {
+            if (error == ERROR_ACCESS_DENIED && CheckNotHeld(to) == ERROR_SHARING_VIOLATION) {
+                return ERROR_SHARING_VIOLATION;
+            }
             return error;
         }
         ::Sleep(pause);
@@ -173,10 +189,10 @@ DWORD ReadInChunks(const std::wstring& path, std::size_t chunkSize, const ChunkS
 SaveResult ReplaceWhole(const std::wstring& target, std::span<const std::uint8_t> bytes,
                         const std::wstring& temporaryBase) {
     const std::wstring targetExt = ExtendedPath(target);
-    if (Exists(target)) {
-        if (const DWORD error = CheckReplaceable(targetExt)) {
-            return Failed(target, error);
-        }
+    // Wine renames over a read-only file (and opens it for writing when run as
+    // root) where Windows refuses.
+    if (IsReadOnlyAttribute(targetExt)) {
+        return Failed(target, ERROR_ACCESS_DENIED);
     }
     std::wstring temp;
     win::File file = CreateNumbered(temporaryBase, temp);
@@ -237,11 +253,12 @@ std::wstring CopyToNew(const std::wstring& source, const std::wstring& base) {
     });
 }
 
-bool MoveToNew(const std::wstring& source, const std::wstring& base) {
+std::wstring MoveToNew(const std::wstring& source, const std::wstring& base) {
     const std::wstring from = ExtendedPath(source);
-    return !PutUnderFirstFreeName(base, [&from](const std::wstring& to) {
-                return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) != FALSE;
-            }).empty();
+    return PutUnderFirstFreeName(base, [&from](const std::wstring& to) {
+        return ::MoveFileExW(from.c_str(), to.c_str(),
+                             MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH) != FALSE;
+    });
 }
 
 bool Exists(const std::wstring& path) {
@@ -255,6 +272,15 @@ bool Remove(const std::wstring& path) {
 bool IsReadOnly(const std::wstring& path) {
     const DWORD attributes = ::GetFileAttributesW(ExtendedPath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+std::optional<FoundFile> Find(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(ExtendedPath(path).c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        return std::nullopt;
+    }
+    return FoundFile{path, data.ftLastWriteTime};
 }
 
 // The pattern alone could also match short 8.3 names of other files, so each

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -49,8 +50,9 @@ DWORD ReadInChunks(const std::wstring& path, std::size_t chunkSize, const ChunkS
 // Puts `bytes` under `target` so that at every moment either the old file or
 // the whole new one is there: a temporary named from `temporaryBase` (numbered
 // if taken) in the same folder is written, flushed and renamed over the target.
-// A target that another program is reading is waited for a little over a
-// second. On failure the target is as it was and no temporary is left.
+// A target that another program holds open is waited for about two seconds;
+// when it is held still, the error is ERROR_SHARING_VIOLATION. On failure the target is as it was
+// and no temporary is left.
 SaveResult ReplaceWhole(const std::wstring& target, std::span<const std::uint8_t> bytes,
                         const std::wstring& temporaryBase);
 
@@ -65,8 +67,9 @@ std::wstring ClaimNewName(const std::wstring& base);
 // or empty (GetLastError tells why).
 std::wstring CopyToNew(const std::wstring& source, const std::wstring& base);
 
-// Renames `source` to the first free name of base, base.1, ...
-bool MoveToNew(const std::wstring& source, const std::wstring& base);
+// Moves `source` to the first free name of base, base.1, ... (another folder
+// or drive too): the name taken, or empty.
+std::wstring MoveToNew(const std::wstring& source, const std::wstring& base);
 
 bool Exists(const std::wstring& path);
 bool Remove(const std::wstring& path);
@@ -77,6 +80,9 @@ struct FoundFile {
     std::wstring path;
     FILETIME lastWrite;
 };
+
+// The file at `path` with when it was last written, if it is there.
+std::optional<FoundFile> Find(const std::wstring& path);
 
 // The files beside `base` (a full path) whose names start with its name.
 std::vector<FoundFile> FindStartingWith(const std::wstring& base);

@@ -373,9 +373,13 @@ TEST(DataFileTest, PlainEnvelopeIsTheCodecUnchanged) {
 
     const Bytes cut(sealed.begin(), sealed.end() - 4);
     EXPECT_FALSE(plain.IsWhole(cut));
-    CalendarData damaged;
-    EXPECT_EQ(plain.Open(FileBytes().Tag("BAD!").Word(7).bytes, damaged),
-              DataEnvelope::Opened::Damaged);
+    // A file shorter than an empty calendar's is damaged here, though the codec
+    // reads it as an empty calendar.
+    for (const Bytes& damaged : {FileBytes().Tag("BAD!").Word(7).bytes, Bytes{}, Bytes{'G', 'O'},
+                                 Bytes(sealed.begin(), sealed.begin() + 35)}) {
+        CalendarData opened;
+        EXPECT_EQ(plain.Open(damaged, opened), DataEnvelope::Opened::Damaged) << damaged.size();
+    }
 }
 
 } // namespace

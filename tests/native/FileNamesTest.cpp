@@ -44,20 +44,20 @@ TEST(FileNamesTest, PathsSplitAndLongOnesTakeTheExtendedForm) {
     EXPECT_EQ(ExtendedPath(L"\\\\?\\C:\\" + deep), L"\\\\?\\C:\\" + deep) << "already extended";
 }
 
-// The pauses double and end: a reader that never lets go makes the replace
-// fail after a little over a second, not hang.
+// The pauses grow and end: a program that never lets go makes the replace
+// fail after about two seconds, not hang.
 TEST(FileNamesTest, ReplaceWaitsForAReaderABoundedTime) {
     unsigned total = 0;
     unsigned previous = 0;
     int attempt = 1;
     for (; ReplaceRetryPause(attempt) != 0; ++attempt) {
-        EXPECT_GT(ReplaceRetryPause(attempt), previous);
+        EXPECT_GE(ReplaceRetryPause(attempt), previous);
         previous = ReplaceRetryPause(attempt);
         total += previous;
     }
     EXPECT_EQ(ReplaceRetryPause(0), 0u);
-    EXPECT_GE(total, 1000u);
-    EXPECT_LE(total, 2000u);
+    EXPECT_GE(total, 1500u);
+    EXPECT_LE(total, 2500u);
 }
 
 } // namespace

@@ -301,22 +301,18 @@ TEST_F(DataStoreTest, DamagedCopyIsNumberedWhenTheNameIsTaken) {
     EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged.2"), kDamagedFile);
 }
 
-TEST_F(DataStoreTest, DamagedFileThatCannotBeCopiedIsNotSavedOver) {
+// The copy is made as the file is read, before anything could be saved over
+// it; a name taken by anything, a folder too, is left alone.
+TEST_F(DataStoreTest, DamagedFileIsCopiedAtLoadUnderAFreeName) {
     ASSERT_TRUE(WriteFileBytes(DataPath(), kDamagedFile));
+    const std::wstring folder = DataPath() + L".damaged";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
     DataStore store(DataPath());
     CalendarData data;
     ASSERT_EQ(store.Load(data), LoadOutcome::Damaged);
-    {
-        // Nobody may read it, so no copy can be made; deleting stays allowed.
-        HeldFile held(DataPath(), FILE_SHARE_DELETE);
-        ASSERT_TRUE(held.Held());
-        EXPECT_FALSE(store.Save(data).saved);
-    }
-    EXPECT_EQ(ReadFileBytes(DataPath()), kDamagedFile);
-    EXPECT_EQ(ListFolder(folder_), std::vector<std::wstring>{L"Lunabel.data"});
-
-    ASSERT_TRUE(store.Save(data).saved);
-    EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged"), kDamagedFile);
+    EXPECT_EQ(store.DamagedCopy(), DataPath() + L".damaged.1");
+    EXPECT_EQ(ReadFileBytes(DataPath() + L".damaged.1"), kDamagedFile);
+    EXPECT_TRUE(RemoveDirectoryW(folder.c_str()));
 }
 
 TEST_F(DataStoreTest, FileLockedAtStartIsLeftAloneAndTheStateGoesBeside) {
@@ -342,8 +338,11 @@ TEST_F(DataStoreTest, FileLockedAtStartIsLeftAloneAndTheStateGoesBeside) {
     data.SetPeriodLength(4);
     ASSERT_TRUE(store.Save(data).saved);
     EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved"), kUserFile);
+    // Its base: nothing of the file was seen.
+    EXPECT_EQ(ReadFileBytes(DataPath() + L".unsaved.base"), kFreshFile);
     EXPECT_EQ(ListFolder(folder_),
-              (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.unsaved"}));
+              (std::vector<std::wstring>{L"Lunabel.data", L"Lunabel.data.unsaved",
+                                         L"Lunabel.data.unsaved.base"}));
 }
 
 TEST_F(DataStoreTest, UnsavedNameIsNumberedWhenTaken) {
@@ -495,6 +494,9 @@ TEST_F(TemporariesTest, NewestWholeOneStandsInForAMissingOrDamagedFile) {
             expected = others;
             expected.push_back(L"Lunabel.data");
         }
+        if (c.outcome == LoadOutcome::Damaged) {
+            expected.push_back(L"Lunabel.data.damaged"); // kept at once
+        }
         std::sort(expected.begin(), expected.end());
         EXPECT_EQ(ListFolder(folder_), expected);
 
@@ -544,6 +546,9 @@ TEST_F(DataStoreTest, UnsavedCopyGoesBesideOrElseToTheTemporaryFolder) {
         << std::string(elsewhere.file.begin(), elsewhere.file.end());
     EXPECT_EQ(ReadFileBytes(elsewhere.file), state);
     ::DeleteFileW(elsewhere.file.c_str());
+    // A store that never loaded knows no base to keep beside them.
+    EXPECT_FALSE(PathExists(UnsavedBaseOf(beside.file)));
+    EXPECT_FALSE(PathExists(UnsavedBaseOf(elsewhere.file)));
 }
 
 TEST_F(TemporariesTest, UnsavedCopiesAreFoundOldestFirstAndDeclinedOnesKept) {
@@ -557,8 +562,10 @@ TEST_F(TemporariesTest, UnsavedCopiesAreFoundOldestFirstAndDeclinedOnesKept) {
     EXPECT_EQ(copies[0].path, DataPath() + L".unsaved");
     EXPECT_EQ(copies[1].path, DataPath() + L".unsaved.3");
 
+    ASSERT_TRUE(WriteFileBytes(UnsavedBaseOf(copies[1].path), {6}));
     ASSERT_TRUE(DeclineUnsavedCopy(DataPath(), copies[1].path));
     EXPECT_EQ(ReadFileBytes(DataPath() + L".declined.1"), Bytes{3});
+    EXPECT_EQ(ReadFileBytes(DataPath() + L".declined.1.base"), Bytes{6}) << "the base goes along";
     EXPECT_EQ(FindUnsavedCopies(DataPath()).size(), 1u);
 }
 

@@ -52,6 +52,8 @@ public:
     virtual void Block(const std::wstring& path) = 0;
     virtual void Lift() = 0;
     virtual DWORD Error() const = 0;
+    // What she is told when a save of the file at `path` fails for it.
+    virtual std::wstring Told(const std::wstring& path) const = 0;
 };
 
 class ReadOnly : public Blocker {
@@ -62,6 +64,9 @@ public:
     }
     void Lift() override { ::SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL); }
     DWORD Error() const override { return ERROR_ACCESS_DENIED; }
+    std::wstring Told(const std::wstring& path) const override {
+        return FormatResourceString(IDS_SAVE_FAILED, {path, SystemErrorText(Error())});
+    }
     ~ReadOnly() override { Lift(); }
 
 private:
@@ -76,6 +81,10 @@ public:
     }
     void Lift() override { held_.reset(); }
     DWORD Error() const override { return ERROR_SHARING_VIOLATION; }
+    // No system sentence: it would say "access is denied" or name a process.
+    std::wstring Told(const std::wstring& path) const override {
+        return FormatResourceString(IDS_SAVE_FILE_HELD, {path});
+    }
 
 private:
     std::unique_ptr<datastore_test::HeldFile> held_;
@@ -147,15 +156,12 @@ TEST_P(FailingSaves, AreToldOnceAndAnsweredAtExit) {
     const DateKey d = MakeDateKey(2006, 5, 4);
     const DateKey e = MakeDateKey(2006, 5, 5);
 
-    // The first failure is told, naming the file and the system's reason.
+    // The first failure is told, naming the file and the reason.
     blocker->Block(dataPath);
     ClickDay(frame, a);
     HWND popup = AwaitPopup();
     ASSERT_NE(popup, nullptr);
-    EXPECT_TRUE(
-        Contains(TextsOf(popup),
-                 FormatResourceString(IDS_SAVE_FAILED, {dataPath, SystemErrorText(blocker->Error())})))
-        << Narrow(TextsOf(popup));
+    EXPECT_TRUE(Contains(TextsOf(popup), blocker->Told(dataPath))) << Narrow(TextsOf(popup));
     Dismiss(popup, L"OK");
 
     // The next failure is not; a success ends the run.
@@ -265,9 +271,9 @@ TEST_P(UnsavedCopyOffer, FromALockedRunIsOfferedOnceAtTheNextStart) {
         ASSERT_NE(frame, nullptr);
         const HWND told = AwaitPopup();
         ASSERT_NE(told, nullptr);
-        EXPECT_TRUE(Contains(TextsOf(told),
-                             FormatResourceString(IDS_UNREADABLE_AT_START,
-                                                  {dataPath, SystemErrorText(locked.Error()), copy})))
+        EXPECT_TRUE(Contains(
+            TextsOf(told), FormatResourceString(IDS_UNREADABLE_AT_START,
+                                                {dataPath, SystemErrorText(locked.Error()), copy})))
             << Narrow(TextsOf(told));
         Dismiss(told, L"OK");
         ClickDay(frame, a);
