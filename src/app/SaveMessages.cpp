@@ -7,6 +7,7 @@
 
 #include "framework/AppModule.h"
 #include "framework/ResourceText.h"
+#include "text/TextFormat.h"
 #include "resource.h"
 
 namespace {
@@ -104,20 +105,8 @@ void TellUnreadable(HWND owner, const std::wstring& path, std::uint32_t error,
 
 namespace {
 
-// Each part a paragraph of its own; empty parts are left out.
-std::wstring Paragraphs(std::initializer_list<std::wstring> parts) {
-    std::wstring text;
-    for (const std::wstring& part : parts) {
-        if (part.empty()) {
-            continue;
-        }
-        if (!text.empty()) {
-            text += L"\n\n";
-        }
-        text += part;
-    }
-    return text;
-}
+// Between the paragraphs of a message.
+constexpr wchar_t kParagraph[] = L"\n\n";
 
 std::wstring DamagedKept(const std::wstring& damagedCopy) {
     return damagedCopy.empty() ? std::wstring()
@@ -169,8 +158,9 @@ OfferAnswer OfferUnsavedCopy(HWND owner, const SessionChanges& changes, const FI
 
 void TellDamaged(HWND owner, const std::wstring& path, const std::wstring& damagedCopy) {
     Show(owner,
-         Paragraphs({FormatResourceString(IDS_DAMAGED_AT_START, {path}), DamagedKept(damagedCopy),
-                     LoadResourceString(IDS_STARTS_EMPTY)}),
+         JoinNonEmpty({FormatResourceString(IDS_DAMAGED_AT_START, {path}), DamagedKept(damagedCopy),
+                       LoadResourceString(IDS_STARTS_EMPTY)},
+                      kParagraph),
          MB_OK | MB_ICONWARNING);
 }
 
@@ -180,13 +170,16 @@ bool OfferBackup(HWND owner, const std::wstring& path, const std::wstring& damag
         FormatCountString(IDS_OFFER_BACKUP, static_cast<long long>(periodStarts),
                           {LocalDateTime(saved, true), LocalDateTime(saved, false)});
     return Show(owner,
-                Paragraphs({FormatResourceString(IDS_DAMAGED_AT_START, {path}),
-                            DamagedKept(damagedCopy), offer}),
+                JoinNonEmpty({FormatResourceString(IDS_DAMAGED_AT_START, {path}),
+                              DamagedKept(damagedCopy), offer},
+                             kParagraph),
                 MB_YESNO | MB_ICONWARNING) == IDYES;
 }
 
 void TellRecoveredSave(HWND owner, const std::wstring& damagedCopy) {
-    Show(owner, Paragraphs({LoadResourceString(IDS_RECOVERED_SAVE), DamagedKept(damagedCopy)}),
+    Show(owner,
+         JoinNonEmpty({LoadResourceString(IDS_RECOVERED_SAVE), DamagedKept(damagedCopy)},
+                      kParagraph),
          MB_OK | MB_ICONINFORMATION);
 }
 

@@ -9,6 +9,7 @@
 #include "framework/AppModule.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceText.h"
+#include "text/TextFormat.h"
 #include "history/CycleExport.h"
 #include "history/CycleHistory.h"
 #include "history/CycleImport.h"
@@ -97,30 +98,17 @@ std::wstring BadLinesText(const ImportScan& scan) {
     return FormatCountString(IDS_IMPORT_BAD_LINES, count, {list});
 }
 
-// Each part a sentence of its own, one per line.
-std::wstring Lines(std::initializer_list<std::wstring> parts) {
-    std::wstring text;
-    for (const std::wstring& part : parts) {
-        if (part.empty()) {
-            continue;
-        }
-        if (!text.empty()) {
-            text += L"\n";
-        }
-        text += part;
-    }
-    return text;
-}
-
-// How many starts are new, how many were found, which lines were not understood.
+// How many starts are new, how many were found, which lines were not
+// understood: each a sentence of its own, one per line.
 std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan) {
-    return Lines(
+    return JoinNonEmpty(
         {FormatCountString(IDS_IMPORT_ASK, static_cast<long long>(plan.newStarts.size())),
          plan.alreadyMarked == 0
              ? std::wstring()
              : FormatCountString(IDS_IMPORT_FOUND, static_cast<long long>(plan.startsFound),
                                  {std::to_wstring(plan.alreadyMarked)}),
-         scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)});
+         scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)},
+        L"\n");
 }
 
 } // namespace
@@ -184,9 +172,10 @@ bool ImportHistory(HWND owner, CalendarData& data) {
     }
     if (plan.newStarts.empty()) {
         Tell(owner,
-             Lines({FormatCountString(IDS_IMPORT_NOTHING_NEW,
-                                      static_cast<long long>(plan.startsFound)),
-                    scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)}),
+             JoinNonEmpty({FormatCountString(IDS_IMPORT_NOTHING_NEW,
+                                             static_cast<long long>(plan.startsFound)),
+                           scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)},
+                          L"\n"),
              MB_ICONINFORMATION);
         return false;
     }

@@ -66,3 +66,17 @@ std::wstring_view PickDecimalPluralForm(std::wstring_view forms, std::wstring_vi
     const std::size_t bar = forms.rfind(L'|');
     return bar == std::wstring_view::npos ? forms : forms.substr(bar + 1);
 }
+
+std::wstring JoinNonEmpty(std::initializer_list<std::wstring> parts, std::wstring_view separator) {
+    std::wstring text;
+    for (const std::wstring& part : parts) {
+        if (part.empty()) {
+            continue;
+        }
+        if (!text.empty()) {
+            text += separator;
+        }
+        text += part;
+    }
+    return text;
+}

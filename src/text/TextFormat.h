@@ -35,3 +35,7 @@ std::wstring_view PickPluralForm(std::wstring_view forms, std::wstring_view lang
 // ("1.5 days", Polish "1,5 dnia").
 std::wstring_view PickDecimalPluralForm(std::wstring_view forms, std::wstring_view language,
                                         long long wholePart);
+
+// The parts that are not empty, with `separator` between them: the sentences
+// or paragraphs of a message whose parts depend on the case.
+std::wstring JoinNonEmpty(std::initializer_list<std::wstring> parts, std::wstring_view separator);
