@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Renders the SVG sources beside this script into res/images/*.png and res/lunabel.ico.
+# Renders the SVG sources beside this script into res/images/*.png and res/lunabel.ico,
+# and again for screens set to 150, 200 and 300 % into res/images/s150/ and so on.
 # A developer tool: the build uses the committed pictures and never runs this.
 # Needs rsvg-convert (Debian: librsvg2-bin), python3 and, for the pictures of
 # the other languages, python3-fonttools and fonts-dejavu.
@@ -76,6 +77,10 @@ def read_png(path):
     return w, h, px
 
 def write_png(path, w, h, px, alpha, filtered=True):
+    with open(path, 'wb') as f:
+        f.write(png(w, h, px, alpha, filtered))
+
+def png(w, h, px, alpha, filtered=True):
     bpp = 4 if alpha else 3
     raw, prev = bytearray(), bytearray(w * bpp)
     for y in range(h):
@@ -111,8 +116,7 @@ def write_png(path, w, h, px, alpha, filtered=True):
     def chunk(kind, body):
         return struct.pack('>I', len(body)) + kind + body + struct.pack('>I', zlib.crc32(kind + body))
     ihdr = struct.pack('>IIBBBBB', w, h, 8, 6 if alpha else 2, 0, 0, 0)
-    with open(path, 'wb') as f:
-        f.write(b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b''))
+    return b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', ihdr) + chunk(b'IDAT', zlib.compress(bytes(raw), 9)) + chunk(b'IEND', b'')
 
 def hexcolour(s):
     s = s.lstrip('#')
@@ -153,15 +157,22 @@ def finish(src, dst, size, kind, under):
     write_png(dst, w, h, outpx, kind == 'rgba', filtered=kind != 'rgb')
 
 def ico(dst, *pngs):
-    """Classic BMP-in-ICO entries: 8-bit palette for 16 and 32, then 32-bit BGRA
-    for 16, 32 and 48; each with an AND mask, as old and new Windows expect."""
+    """Entries given as PATH:8 (palette), PATH:32 (BGRA) or PATH:png. The first
+    two are classic BMP-in-ICO with an AND mask, as old and new Windows expect;
+    a png entry holds the whole PNG file, the form Windows wants for 256."""
     images = []
     for item in pngs:
         path, bits = item.split(':')
         w, h, px = read_png(path)
-        images.append((w, h, int(bits), px))
+        images.append((w, h, bits, px))
     entries, blobs = [], []
     for w, h, bits, px in images:
+        if bits == 'png':
+            blob = png(w, h, px, True)
+            blobs.append(blob)
+            entries.append((w, h, 0, 32, len(blob)))
+            continue
+        bits = int(bits)
         mask_stride = ((w + 31) // 32) * 4
         mask = bytearray()
         for y in range(h - 1, -1, -1):
@@ -240,57 +251,90 @@ PY
 
 pic() { python3 "$tmp/pic.py" "$@"; }
 
-# name, size, colour type, colour under transparent pixels
+# Display scales besides 100 %, in percent; each has its pictures in sPCT/.
+scales="150 200 300"
+
+# edge X PCT: where an edge at X (in pixels at 100 %) falls at PCT percent.
+# Edges are rounded, not sizes, so pictures that meet at 100 % still meet.
+edge() { echo $(( ($1 * $2 + 50) / 100 )); }
+
+# folder DIR PCT: where the pictures of that scale go.
+folder() { if [ "$2" = 100 ]; then echo "$1"; else echo "$1/s$2"; fi; }
+
+# render NAME SIZE KIND UNDER: $svgs/NAME.svg at $pct percent into $dir.
+# SIZE is the size at 100 %. UNDER is the colour under transparent pixels, or
+# PICTURE@X,Y: the picture of the same scale in $dir, with this one lying at
+# (X, Y) of it. Such a picture spans from its offset's edge to its far edge,
+# so at some scales it is a pixel more or less than its own size scaled.
 render() {
-  local name=$1 size=$2 kind=$3 under=$4
-  rsvg-convert -w "${size%x*}" -h "${size#*x}" "$art/$name.svg" -o "$tmp/$name.png"
-  pic finish "$tmp/$name.png" "$out/$name.png" "$size" "$kind" "$under"
-  echo "  $name.png  $size  $kind"
+  local name=$1 size=$2 kind=$3 under=$4 x=0 y=0 w h
+  if [ "${under:0:1}" != '#' ]; then
+    x=${under#*@} y=${under#*,}
+    x=${x%,*}
+    under="$dir/${under%@*}.png@$(edge "$x" "$pct"),$(edge "$y" "$pct")"
+  fi
+  w=$(( $(edge $((x + ${size%x*})) "$pct") - $(edge "$x" "$pct") ))
+  h=$(( $(edge $((y + ${size#*x})) "$pct") - $(edge "$y" "$pct") ))
+  # Always from the SVG at the final size: a scaled-up PNG would be blurred.
+  rsvg-convert -w "$w" -h "$h" "$svgs/$name.svg" -o "$tmp/$name.png"
+  pic finish "$tmp/$name.png" "$dir/$name.png" "${w}x$h" "$kind" "$under"
+  local made="$dir/$name.png"
+  echo "  ${made#"$out"/}  ${w}x$h  $kind"
 }
 
 # Pale frosted rose, the tone the dialogs are laid on.
 frost='#f3e3e9'
 
-echo "render.sh: pictures into $out"
-render app-bg 675x557 rgb '#ffffff'
-bg="$out/app-bg.png"
-# Buttons and arrows keep the background they sit on under their transparent pixels.
-render btn_settings 50x52 rgba "$bg@357,2"
-render btn_print 50x52 rgba "$bg@432,2"
-render btn_help 50x52 rgba "$bg@282,2"
-render btn_about 50x52 rgba "$bg@507,2"
-render btn_exit 50x52 rgba "$bg@582,2"
-render btn_left 24x19 rgba "$bg@252,75"
-render btn_right 24x19 rgba "$bg@632,75"
-render dlg_settings 361x200 rgba "$frost"
-render dlg_print 372x300 rgba "$frost"
-render dlg_help 414x396 rgba "$frost"
-render dlg_about 324x292 rgba "$frost"
-render dlg_history 660x490 rgba "$frost"
-render heart_small 7x6 rgba '#fffcfb'
-# The help pages lie on the help dialog's body, from (11, 57) of its picture.
-render help_keyboard 386x174 rgba "$out/dlg_help.png@11,57"
+svgs="$art"
+for pct in 100 $scales; do
+  dir="$(folder "$out" "$pct")"
+  mkdir -p "$dir"
+  echo "render.sh: pictures at $pct % into $dir"
+  render app-bg 675x557 rgb '#ffffff'
+  # Buttons and arrows keep the background they sit on under their transparent pixels.
+  render btn_settings 50x52 rgba app-bg@357,2
+  render btn_print 50x52 rgba app-bg@432,2
+  render btn_help 50x52 rgba app-bg@282,2
+  render btn_about 50x52 rgba app-bg@507,2
+  render btn_exit 50x52 rgba app-bg@582,2
+  render btn_left 24x19 rgba app-bg@252,75
+  render btn_right 24x19 rgba app-bg@632,75
+  render dlg_settings 361x200 rgba "$frost"
+  render dlg_print 372x300 rgba "$frost"
+  render dlg_help 414x396 rgba "$frost"
+  render dlg_about 324x292 rgba "$frost"
+  render dlg_history 660x490 rgba "$frost"
+  render heart_small 7x6 rgba '#fffcfb'
+  # The help pages lie on the help dialog's body, from (11, 57) of its picture.
+  render help_keyboard 386x174 rgba dlg_help@11,57
+done
 
 # The pictures that hold words, once more in each language (translate.py).
 /usr/bin/python3 "$art/translate.py" "$art" "$tmp/languages"
-for dir in "$tmp"/languages/*/; do
-  code="$(basename "$dir")"
-  mkdir -p "$out/$code"
-  for item in app-bg:675x557:rgb:#ffffff dlg_settings:361x200:rgba:$frost \
-              dlg_print:372x300:rgba:$frost dlg_help:414x396:rgba:$frost \
-              dlg_about:324x292:rgba:$frost; do
-    IFS=: read -r name size kind under <<<"$item"
-    rsvg-convert -w "${size%x*}" -h "${size#*x}" "$dir/$name.svg" -o "$tmp/$code-$name.png"
-    pic finish "$tmp/$code-$name.png" "$out/$code/$name.png" "$size" "$kind" "$under"
+for svgs in "$tmp"/languages/*; do
+  code="$(basename "$svgs")"
+  for pct in 100 $scales; do
+    dir="$(folder "$out/$code" "$pct")"
+    mkdir -p "$dir"
+    echo "render.sh: $code pictures at $pct % into $dir"
+    render app-bg 675x557 rgb '#ffffff'
+    render dlg_settings 361x200 rgba "$frost"
+    render dlg_print 372x300 rgba "$frost"
+    render dlg_help 414x396 rgba "$frost"
+    render dlg_about 324x292 rgba "$frost"
   done
-  echo "  $code/: app-bg, dlg_settings, dlg_print, dlg_help, dlg_about"
 done
 
+# Windows picks the entry nearest the size it needs (16 to 64 at the usual
+# scales, 256 for large views); the 8-bit ones are for old 256-colour screens.
+# icon-16.svg is drawn to the pixel grid, still the clearer one at 20.
 echo "render.sh: icon into $res/lunabel.ico"
-for s in 16 32 48; do
+for s in 16 20 24 32 40 48 64 256; do
   src="$art/icon.svg"
-  [ -e "$art/icon-$s.svg" ] && src="$art/icon-$s.svg"
+  [ "$s" -le 20 ] && src="$art/icon-16.svg"
   rsvg-convert -w $s -h $s "$src" -o "$tmp/icon$s.png"
 done
-pic ico "$res/lunabel.ico" "$tmp/icon16.png:8" "$tmp/icon32.png:8" "$tmp/icon16.png:32" "$tmp/icon32.png:32" "$tmp/icon48.png:32"
+pic ico "$res/lunabel.ico" "$tmp/icon16.png:8" "$tmp/icon32.png:8" \
+  "$tmp/icon16.png:32" "$tmp/icon20.png:32" "$tmp/icon24.png:32" "$tmp/icon32.png:32" \
+  "$tmp/icon40.png:32" "$tmp/icon48.png:32" "$tmp/icon64.png:32" "$tmp/icon256.png:png"
 echo "render.sh: done"

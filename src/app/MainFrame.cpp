@@ -28,6 +28,34 @@ BOOL CMainFrame::PreTranslateMessage(MSG* msg) {
     return accelerators && ::TranslateAcceleratorW(hwnd_, accelerators, msg) ? TRUE : FALSE;
 }
 
+// The window's size for a client of `client` at `dpi`: the caption and
+// borders grow with the scale too.
+SIZE CMainFrame::OuterSize(SIZE client, UINT dpi) const {
+    RECT outer{0, 0, client.cx, client.cy};
+    ::AdjustWindowRectExForDpi(&outer, GetStyle(), FALSE, GetExStyle(), dpi);
+    return SIZE{outer.right - outer.left, outer.bottom - outer.top};
+}
+
+// Another screen, or another scale: the pictures of the new scale are made
+// before the window takes its new size, so nothing shows stretched.
+LRESULT CMainFrame::OnDpiChanged(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    view.ChangeScale(DisplayScale(LOWORD(wParam)));
+    const auto* suggested = reinterpret_cast<const RECT*>(lParam);
+    const SIZE size = OuterSize(view.GetSize(), LOWORD(wParam));
+    ::SetWindowPos(hwnd_, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+    return 0;
+}
+
+// The exact size at the coming scale, rather than the system's linear guess.
+LRESULT CMainFrame::OnGetDpiScaledSize(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
+    const DisplayScale coming(static_cast<int>(wParam));
+    const SIZE base = view.BaseSize();
+    *reinterpret_cast<SIZE*>(lParam) =
+        OuterSize(SIZE{coming.Edge(base.cx), coming.Edge(base.cy)}, static_cast<UINT>(wParam));
+    return TRUE;
+}
+
 LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     clientWindow =
         view.Create(hwnd_, rcDefault, nullptr,
@@ -35,12 +63,9 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
 
     // The system adds a caption to every overlapped window: size with the
     // style the window really has, so the client area is the picture's size.
-    const SIZE size = view.GetSize();
-    RECT outer{0, 0, size.cx, size.cy};
-    ::AdjustWindowRectEx(&outer, GetStyle(), FALSE, GetExStyle());
+    const SIZE size = OuterSize(view.GetSize(), ::GetDpiForWindow(hwnd_));
     const RECT current = GetWindowRect();
-    ::MoveWindow(hwnd_, current.left, current.top, outer.right - outer.left,
-                 outer.bottom - outer.top, TRUE);
+    ::MoveWindow(hwnd_, current.left, current.top, size.cx, size.cy, TRUE);
 
     if (CMessageLoop* loop = AppModule().GetMessageLoop()) {
         loop->AddMessageFilter(this);

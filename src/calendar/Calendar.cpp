@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <map>
 
 namespace {
 
@@ -23,16 +24,19 @@ RECT Inner(const Rect& r) {
     return RECT{r.left + 1, r.top + 1, r.right - 1, r.bottom - 1};
 }
 
-// Decoded once for every grid on screen; printing draws a glyph instead.
-// Without the picture fertile days are drawn without a heart.
-const CxImage& HeartImage() {
-    static const CxImage heart = [] {
-        CxImage image;
-        image.LoadFromResource(L"heart_small");
-        return image;
-    }();
-    return heart;
+// Decoded once for every grid on screen at each scale; printing draws a glyph
+// instead. Without the picture fertile days are drawn without a heart.
+const CxImage& HeartImage(const DisplayScale& scale) {
+    static std::map<int, CxImage> hearts;
+    auto [at, added] = hearts.try_emplace(scale.Dpi());
+    if (added) {
+        at->second.LoadForScale(L"heart_small", scale);
+    }
+    return at->second;
 }
+
+// The heart keeps this far from the cell's bottom-right corner.
+constexpr int kHeartMargin = 2;
 
 gdi::Font MakeGridFont(int height, int weight) {
     return gdi::MakeFont(L"Comic Sans MS", height, weight, ANTIALIASED_QUALITY);
@@ -167,8 +171,10 @@ void Calendar::DrawCell(HDC dc, const DayCell& cell, bool showFertility) const {
             ::SetTextColor(dc, kDayColour);
             ::SelectObject(dc, dayFont.Get());
         } else {
-            const CxImage& heart = HeartImage();
-            heart.DrawBlended(dc, r.right - heart.Width() - 2, r.bottom - heart.Height() - 2);
+            const CxImage& heart = HeartImage(displayScale);
+            const int margin = displayScale.Edge(kHeartMargin);
+            heart.DrawBlended(dc, r.right - heart.Width() - margin,
+                              r.bottom - heart.Height() - margin);
         }
     }
 

@@ -4,6 +4,8 @@
 // printing (constructed with null) it is drawn straight onto a given DC.
 #pragma once
 
+#include "skin/DisplayScale.h"
+
 #include "calendar/GridLayout.h"
 #include "cycle/MonthModel.h"
 #include "cycle/WinCalendarLocale.h"
@@ -34,6 +36,9 @@ public:
     // Copies the surface to (x, y) of `target` and frames the hovered day (0 = none).
     void Present(HDC target, int x, int y, int hoverDay) const;
 
+    // The display scale of the screen it is drawn for (the heart's picture).
+    void SetDisplayScale(const DisplayScale& scale) { displayScale = scale; }
+
     int Width() const { return layout.width; }
     int Height() const { return layout.height; }
     // The finished picture (screen mode, after Layout); null otherwise.
@@ -45,6 +50,7 @@ protected:
     // Where the grid's top-left lies in the background.
     int offsetX = 0;
     int offsetY = 0;
+    DisplayScale displayScale;
 
 private:
     void FillBackground(HDC dc) const;

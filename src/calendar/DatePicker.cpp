@@ -7,13 +7,25 @@
 namespace {
 
 constexpr COLORREF kRose = RGB(215, 24, 62);
+constexpr wchar_t kFace[] = L"Comic Sans MS";
+constexpr int kYearHeight = 20;
+constexpr int kRangeHeight = 16;
+constexpr int kCornerRadius = 5;
+// The year starts this far above the window: it sits high, clear of the line.
+constexpr int kYearRaise = 6;
 
 } // namespace
 
 DatePicker::DatePicker(const HDC* background, const CalendarLocale& names)
     : backgroundDC(background), locale(names), linePen(::CreatePen(PS_SOLID, 1, kRose)),
-      yearFont(gdi::MakeFont(L"Comic Sans MS", -20, FW_BOLD)),
-      rangeFont(gdi::MakeFont(L"Comic Sans MS", -16, FW_NORMAL)) {}
+      yearFont(gdi::MakeFont(kFace, -kYearHeight, FW_BOLD)),
+      rangeFont(gdi::MakeFont(kFace, -kRangeHeight, FW_NORMAL)) {}
+
+void DatePicker::SetScale(const DisplayScale& scale) {
+    displayScale = scale;
+    yearFont = gdi::MakeFont(kFace, -scale.Edge(kYearHeight), FW_BOLD);
+    rangeFont = gdi::MakeFont(kFace, -scale.Edge(kRangeHeight), FW_NORMAL);
+}
 
 DatePicker::~DatePicker() {
     if (IsWindow()) {
@@ -40,12 +52,14 @@ std::wstring DatePicker::AccessibleName(long) const {
     return FormatResourceString(IDS_CAPTION_NAME, {yearText, rangeText});
 }
 
-LRESULT DatePicker::OnCreate(UINT, WPARAM, LPARAM, BOOL& handled) {
+// Rounded corners fitted to the size, for a place of any scale.
+LRESULT DatePicker::OnSize(UINT, WPARAM, LPARAM, BOOL& handled) {
     const RECT clientRect = GetClientRect();
     gdi::Region corners(::CreateRoundRectRgn(clientRect.left, clientRect.top, clientRect.right,
-                                             clientRect.bottom, 5, 5));
+                                             clientRect.bottom, displayScale.Edge(kCornerRadius),
+                                             displayScale.Edge(kCornerRadius)));
     // The window owns the region from here on.
-    if (::SetWindowRgn(hwnd_, corners.Get(), FALSE)) {
+    if (::SetWindowRgn(hwnd_, corners.Get(), TRUE)) {
         corners.Release();
     }
     handled = FALSE;
@@ -67,10 +81,9 @@ LRESULT DatePicker::OnPaint(UINT, WPARAM, LPARAM, BOOL&) {
         const int half = (clientRect.bottom - clientRect.top) / 2;
         {
             gdi::SelectGuard font(buffer, yearFont.Get());
-            // Starts above the window: the year sits high, clear of the line.
             gdi::DrawString(buffer, yearText,
-                            RECT{clientRect.left, clientRect.top - 6, clientRect.right,
-                                 clientRect.bottom - half},
+                            RECT{clientRect.left, clientRect.top - displayScale.Edge(kYearRaise),
+                                 clientRect.right, clientRect.bottom - half},
                             DT_SINGLELINE | DT_CENTER);
         }
         {

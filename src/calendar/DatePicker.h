@@ -8,6 +8,7 @@
 #include "framework/Accessible.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
+#include "skin/DisplayScale.h"
 
 #include <windows.h>
 
@@ -23,7 +24,7 @@ public:
     static constexpr const wchar_t* kClassName = L"LunabelHalfYearCaption";
 
     BEGIN_MSG_MAP(DatePicker)
-        MESSAGE_HANDLER(WM_CREATE, OnCreate)
+        MESSAGE_HANDLER(WM_SIZE, OnSize)
         MESSAGE_HANDLER(WM_PAINT, OnPaint)
         MESSAGE_HANDLER(WM_ERASEBKGND, OnEraseBackground)
         MESSAGE_HANDLER(WM_GETOBJECT, accessible.OnGetObject)
@@ -32,6 +33,8 @@ public:
 
     // Sets the texts only; the caller repaints.
     void SetHalfYear(int year, bool firstHalf);
+    // Fonts and corners for a window at `scale`; before Create.
+    void SetScale(const DisplayScale& scale);
 
     std::wstring AccessibleName(long child) const override;
     long AccessibleRole(long) const override { return ROLE_SYSTEM_STATICTEXT; }
@@ -42,7 +45,7 @@ public:
     HFONT RangeFont() const { return rangeFont.Get(); }
 
 private:
-    LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL& handled);
+    LRESULT OnSize(UINT, WPARAM, LPARAM, BOOL& handled);
     LRESULT OnPaint(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnEraseBackground(UINT, WPARAM, LPARAM, BOOL&) { return 0; }
 
@@ -55,5 +58,6 @@ private:
     gdi::Pen linePen;
     gdi::Font yearFont;
     gdi::Font rangeFont;
+    DisplayScale displayScale;
     AccessibleHost accessible{*this, *this};
 };

@@ -19,6 +19,7 @@ CAboutDlg::~CAboutDlg() = default;
 
 LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(Handle(), L"dlg_about");
+    titleFont = MakeLabelFont(Scale());
     // A static may select its own font after asking for its colours, undoing
     // the choice made there: it gets the title font as its own as well.
     ::SendMessageW(GetDlgItem(IDC_ABOUT_TITLE), WM_SETFONT,

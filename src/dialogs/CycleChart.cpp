@@ -3,9 +3,9 @@
 #include "history/ChartPainter.h"
 #include "skin/PaintBuffer.h"
 
-CycleChart::CycleChart(HDC skinPicture)
+CycleChart::CycleChart(HDC skinPicture, const DisplayScale& scale)
     : skin(skinPicture),
-      numberFont(gdi::MakeFont(L"Comic Sans MS", -11, FW_BOLD, ANTIALIASED_QUALITY)) {}
+      numberFont(gdi::MakeFont(L"Comic Sans MS", -scale.Edge(11), FW_BOLD, ANTIALIASED_QUALITY)) {}
 
 CycleChart::~CycleChart() {
     if (IsWindow()) {

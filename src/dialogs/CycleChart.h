@@ -4,6 +4,7 @@
 #pragma once
 
 #include "framework/Gdi.h"
+#include "skin/DisplayScale.h"
 #include "framework/Window.h"
 #include "history/CycleHistory.h"
 
@@ -18,7 +19,8 @@ public:
 
     // `skin`: the parent's picture, in the parent's client coordinates; it
     // must outlive the window.
-    explicit CycleChart(HDC skin);
+    // `scale`: the display scale of the dialog it lies on.
+    CycleChart(HDC skin, const DisplayScale& scale);
     ~CycleChart() override;
 
     static WindowClassInfo GetWndClassInfo() {

@@ -19,6 +19,10 @@ constexpr COLORREF kTextColour = RGB(0, 0, 0);
 // Shares of the list's width, in percent, in the order of CycleRow.
 constexpr int kColumnPercent[] = {44, 13, 15, 28};
 
+gdi::Font MakeTitleFont(const DisplayScale& scale) {
+    return gdi::MakeFont(L"Comic Sans MS", -scale.Edge(22), FW_BOLD, ANTIALIASED_QUALITY);
+}
+
 struct ControlText {
     int control;
     UINT text;
@@ -49,14 +53,15 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
 
 CycleHistoryDlg::CycleHistoryDlg(HWND view, CalendarData& calendarData,
                                  std::wstring& viewPrinterName, DeviceSettings& viewPrinterSettings)
-    : TransparentDlg(view), labelFont(MakeLabelFont()),
-      titleFont(gdi::MakeFont(L"Comic Sans MS", -22, FW_BOLD, ANTIALIASED_QUALITY)),
+    : TransparentDlg(view), labelFont(MakeLabelFont()), titleFont(MakeTitleFont(DisplayScale())),
       data(calendarData), printerName(viewPrinterName), printerSettings(viewPrinterSettings) {}
 
 CycleHistoryDlg::~CycleHistoryDlg() = default;
 
 LRESULT CycleHistoryDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(hwnd_, L"dlg_history");
+    labelFont = MakeLabelFont(Scale());
+    titleFont = MakeTitleFont(Scale());
     SetTexts();
     // Statics select their own font after asking for colours: each gets the
     // one it shows as its own.
@@ -93,7 +98,7 @@ void CycleHistoryDlg::SetTexts() {
 void CycleHistoryDlg::PlaceChart() {
     const HWND placeholder = GetDlgItem(IDC_HISTORY_CHART);
     const RECT place = CWindow(placeholder).GetRectIn(hwnd_);
-    chart.emplace(ComposedDC());
+    chart.emplace(ComposedDC(), Scale());
     chart->Create(hwnd_, place, nullptr, WS_CHILD | WS_VISIBLE, 0, IDC_HISTORY_CHART);
     ::SetWindowPos(*chart, placeholder, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ::DestroyWindow(placeholder);

@@ -28,6 +28,7 @@ LRESULT HelpDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::GetWindowRect(placeholder, &rect);
     ::MapWindowPoints(HWND_DESKTOP, Handle(), reinterpret_cast<POINT*>(&rect), 2);
     slideShow.Create(Handle(), rect, nullptr, WS_CHILD | WS_VISIBLE, 0, IDC_SLIDES);
+    slideShow.SetScale(Scale());
     for (const Page& page : kPages) {
         slideShow.AddSlide(page.caption, page.picture);
     }

@@ -28,6 +28,7 @@ SettingsDlg::~SettingsDlg() = default;
 
 LRESULT SettingsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(Handle(), L"dlg_settings");
+    labelFont = MakeLabelFont(Scale());
     const HWND cycleCombo = GetDlgItem(IDC_CYCLE_LENGTH);
     const HWND periodCombo = GetDlgItem(IDC_PERIOD_LENGTH);
     const HWND fertilityCheck = GetDlgItem(IDC_SHOW_FERTILITY);

@@ -8,8 +8,20 @@
 #include <cwchar>
 #include <utility>
 
-SlideShow::SlideShow()
-    : captionFont(gdi::MakeFont(L"Arial", -11, FW_NORMAL, ANTIALIASED_QUALITY)) {}
+namespace {
+constexpr int kCaptionFontHeight = 11;
+
+gdi::Font MakeCaptionFont(const DisplayScale& scale) {
+    return gdi::MakeFont(L"Arial", -scale.Edge(kCaptionFontHeight), FW_NORMAL, ANTIALIASED_QUALITY);
+}
+} // namespace
+
+SlideShow::SlideShow() : captionFont(MakeCaptionFont(DisplayScale())) {}
+
+void SlideShow::SetScale(const DisplayScale& newScale) {
+    scale = newScale;
+    captionFont = MakeCaptionFont(scale);
+}
 
 SlideShow::~SlideShow() = default;
 
@@ -20,7 +32,7 @@ void SlideShow::AddSlide(UINT captionId, const wchar_t* picture) {
     slide.caption = number + LoadResourceString(captionId);
 
     CxImage image;
-    image.LoadFromResource(picture);
+    image.LoadForScale(picture, scale);
     gdi::WindowDC screen(nullptr);
     slide.pictureDC = gdi::Surface(image.MakeDeviceBitmap(screen.Get()));
     slide.width = image.Width();
@@ -88,7 +100,7 @@ void SlideShow::DrawPage(HDC dc, const RECT& client) const {
                 DT_CALCRECT);
     RECT captionRect = client;
     captionRect.top =
-        captionRect.bottom - std::max<LONG>(kCaptionHeight, needed.bottom - needed.top);
+        captionRect.bottom - std::max<LONG>(scale.Edge(kCaptionHeight), needed.bottom - needed.top);
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, slide.caption.c_str(), static_cast<int>(slide.caption.size()), &captionRect, 0);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "framework/Gdi.h"
+#include "skin/DisplayScale.h"
 #include "framework/Window.h"
 
 #include <windows.h>
@@ -29,6 +30,8 @@ public:
     // Appends a page: caption "<n>. <string `captionId`>", picture `picture`
     // (an IMAGES resource; its alpha is dropped).
     void AddSlide(UINT captionId, const wchar_t* picture);
+    // The pictures and caption for a window at `scale`; before the slides are added.
+    void SetScale(const DisplayScale& newScale);
 
     // These do not check bounds: the caller keeps the page in range.
     void ShowFirst();
@@ -64,5 +67,6 @@ private:
 
     gdi::Font captionFont;
     std::vector<Slide> slides;
+    DisplayScale scale;
     int current = 0;
 };

@@ -19,6 +19,7 @@ PrintDlg::PrintDlg(HWND view, const std::wstring& printerName, DeviceSettings& h
 
 LRESULT PrintDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(hwnd_, L"dlg_print");
+    dialogFont = MakeLabelFont(Scale());
 
     printerCombo = GetDlgItem(IDC_PRINTER);
     thisYearRadio = GetDlgItem(IDC_THIS_YEAR);

@@ -4,8 +4,11 @@
 #include "skin/CxFile.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <span>
+#include <string>
 #include <utility>
 
 static_assert(sizeof(BITMAPINFOHEADER) == sizeof(DibHeader));
@@ -49,17 +52,81 @@ private:
 
 } // namespace
 
-bool CxImage::LoadFromResource(const wchar_t* name) {
+namespace {
+
+// The PNG bytes of a picture resource, or an empty span.
+std::span<const std::uint8_t> PictureResource(const wchar_t* name, const wchar_t* type) {
     HMODULE module = AppModule().GetResourceInstance();
-    HRSRC resource = name ? ::FindResourceW(module, name, L"IMAGES") : nullptr;
+    HRSRC resource = name ? ::FindResourceW(module, name, type) : nullptr;
     HGLOBAL loaded = resource ? ::LoadResource(module, resource) : nullptr;
     const void* data = loaded ? ::LockResource(loaded) : nullptr;
     if (!data) {
+        return {};
+    }
+    return {static_cast<const std::uint8_t*>(data), ::SizeofResource(module, resource)};
+}
+
+// Where the pictures rendered for a scale are kept.
+std::wstring PictureType(int percent) {
+    return percent == 100 ? std::wstring(L"IMAGES") : L"IMAGES" + std::to_wstring(percent);
+}
+
+// Width and height from a PNG's header, without decoding it.
+bool PngSize(std::span<const std::uint8_t> png, int& width, int& height) {
+    if (png.size() < 24) {
+        return false;
+    }
+    const auto word = [&png](std::size_t at) {
+        return static_cast<int>((std::uint32_t{png[at]} << 24) |
+                                (std::uint32_t{png[at + 1]} << 16) |
+                                (std::uint32_t{png[at + 2]} << 8) | png[at + 3]);
+    };
+    width = word(16);
+    height = word(20);
+    return width > 0 && height > 0;
+}
+
+} // namespace
+
+bool CxImage::LoadFromResource(const wchar_t* name) {
+    const std::span<const std::uint8_t> png = PictureResource(name, L"IMAGES");
+    if (png.empty()) {
         SetLastError("Unable to load resource!");
         return false;
     }
-    CxMemFile file(data, ::SizeofResource(module, resource));
+    CxMemFile file(png.data(), png.size());
     return Decode(file, kFormatPng);
+}
+
+bool CxImage::LoadForScale(const wchar_t* name, const DisplayScale& scale, int x, int y) {
+    int baseWidth = 0;
+    int baseHeight = 0;
+    if (scale.IsBase() || !PngSize(PictureResource(name, L"IMAGES"), baseWidth, baseHeight)) {
+        return LoadFromResource(name);
+    }
+    const int width = scale.Length(x, baseWidth);
+    const int height = scale.Length(y, baseHeight);
+    for (const int percent : DisplayScale::kPictureScales) {
+        if (percent < scale.PicturePercent()) {
+            continue;
+        }
+        const std::span<const std::uint8_t> png =
+            PictureResource(name, PictureType(percent).c_str());
+        int renderedWidth = 0;
+        int renderedHeight = 0;
+        if (!PngSize(png, renderedWidth, renderedHeight) || renderedWidth < width ||
+            renderedHeight < height) {
+            continue;
+        }
+        CxMemFile file(png.data(), png.size());
+        CxImage rendered;
+        if (rendered.Decode(file, kFormatPng) && rendered.ShrinkTo(width, height)) {
+            TakePicture(std::move(rendered));
+            return true;
+        }
+    }
+    // No rendering large enough: the layout's own size rather than a blur.
+    return LoadFromResource(name);
 }
 
 int CxImage::DrawBlended(HDC dc, int x, int y) const {

@@ -4,6 +4,7 @@
 
 #include "framework/Gdi.h"
 #include "skin/DibImage.h"
+#include "skin/DisplayScale.h"
 
 #include <windows.h>
 
@@ -12,6 +13,11 @@ public:
     // Decodes the PNG resource `name` of type IMAGES (any letter case). On
     // failure the old picture stays.
     bool LoadFromResource(const wchar_t* name);
+    // The picture `name` for a window at `scale`, placed at (x, y) of the 100 %
+    // layout: the rendering of the next larger scale drawn down to the size
+    // its edges take at this scale, so it is never drawn larger than it was
+    // rendered. At 100 % the same as LoadFromResource.
+    bool LoadForScale(const wchar_t* name, const DisplayScale& scale, int x = 0, int y = 0);
 
     // Draws at its own size with (x, y) as top-left corner, blended by alpha
     // over what the DC shows, limited to the clip box. Answers 0 when nothing

@@ -4,11 +4,13 @@
 #include "skin/CxImagePNG.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <vector>
 #include <utility>
 
 namespace {
@@ -396,6 +398,98 @@ bool DibImage::Convolve3x3(const int* kernel, int kernelSize, int divisor, int o
             }
         }
     }
+    return true;
+}
+
+namespace {
+
+// For each new pixel along one axis, the old pixels it covers and how much
+// of it each covers (the weights of a pixel sum to 1).
+struct Cover {
+    int first = 0;
+    std::vector<double> weights;
+};
+
+std::vector<Cover> Covers(int from, int to) {
+    std::vector<Cover> covers(static_cast<std::size_t>(to));
+    const double ratio = static_cast<double>(from) / to;
+    for (int i = 0; i < to; ++i) {
+        const double start = i * ratio;
+        const double end = (i + 1) * ratio;
+        Cover& cover = covers[static_cast<std::size_t>(i)];
+        cover.first = static_cast<int>(start);
+        for (int old = cover.first; old < from && old < end; ++old) {
+            const double overlap = std::min(end, old + 1.0) - std::max(start, double(old));
+            cover.weights.push_back(std::max(overlap, 0.0) / ratio);
+        }
+    }
+    return covers;
+}
+
+} // namespace
+
+bool DibImage::ShrinkTo(int width, int height) {
+    if (!IsValid() || Bpp() != 24 || width <= 0 || height <= 0 || width > Width() ||
+        height > Height()) {
+        return false;
+    }
+    if (width == Width() && height == Height()) {
+        return true;
+    }
+    const int oldWidth = Width();
+    const int oldHeight = Height();
+    const bool alpha = HasAlpha();
+    // Opacity-weighed blue, green, red and the opacity, across then down.
+    std::vector<std::array<double, 4>> across(static_cast<std::size_t>(width) * oldHeight);
+    const std::vector<Cover> columns = Covers(oldWidth, width);
+    for (int y = 0; y < oldHeight; ++y) {
+        const std::uint8_t* row = Row(y);
+        const std::uint8_t* opacity =
+            alpha ? AlphaBits() + static_cast<std::size_t>(y) * oldWidth : nullptr;
+        for (int x = 0; x < width; ++x) {
+            const Cover& cover = columns[static_cast<std::size_t>(x)];
+            std::array<double, 4> sum{};
+            for (std::size_t k = 0; k < cover.weights.size(); ++k) {
+                const int old = cover.first + static_cast<int>(k);
+                const double a = (opacity ? opacity[old] : 255) * cover.weights[k];
+                for (int c = 0; c < 3; ++c) {
+                    sum[static_cast<std::size_t>(c)] += row[3 * old + c] * a;
+                }
+                sum[3] += a;
+            }
+            across[static_cast<std::size_t>(y) * width + x] = sum;
+        }
+    }
+    DibImage shrunk;
+    if (!shrunk.Create(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24) ||
+        (alpha && !shrunk.CreateAlpha())) {
+        SetLastError(shrunk.LastError());
+        return false;
+    }
+    const std::vector<Cover> rows = Covers(oldHeight, height);
+    for (int y = 0; y < height; ++y) {
+        const Cover& cover = rows[static_cast<std::size_t>(y)];
+        std::uint8_t* row = shrunk.Row(y);
+        for (int x = 0; x < width; ++x) {
+            std::array<double, 4> sum{};
+            for (std::size_t k = 0; k < cover.weights.size(); ++k) {
+                const auto& part =
+                    across[static_cast<std::size_t>(cover.first + static_cast<int>(k)) * width + x];
+                for (std::size_t c = 0; c < 4; ++c) {
+                    sum[c] += part[c] * cover.weights[k];
+                }
+            }
+            for (int c = 0; c < 3; ++c) {
+                const double value = sum[3] > 0 ? sum[static_cast<std::size_t>(c)] / sum[3] : 0;
+                row[3 * x + c] = static_cast<std::uint8_t>(std::clamp(value + 0.5, 0.0, 255.0));
+            }
+            if (alpha) {
+                shrunk.AlphaBits()[static_cast<std::size_t>(y) * width + x] =
+                    static_cast<std::uint8_t>(std::clamp(sum[3] + 0.5, 0.0, 255.0));
+            }
+        }
+    }
+    TakePicture(std::move(shrunk));
     return true;
 }
 

@@ -111,6 +111,10 @@ public:
     // exclusive, clamped to the picture, reversed edges swapped) with its alpha
     // into `dest`. False, and `dest` untouched, when the rectangle is empty.
     bool ExtractRect(int left, int top, int right, int bottom, DibImage& dest) const;
+    // Draws a 24-bit picture down to width x height (no larger than it is) by
+    // averaging the area each new pixel covers, colours weighed by their
+    // opacity, so that edges and shadows stay smooth.
+    bool ShrinkTo(int width, int height);
     // 3x3 filter of a 24-bit picture; kernel row dy + 1, column dx + 1 weighs
     // the neighbour at (dx, dy). A divisor of 0 counts as 1.
     bool Convolve3x3(const int* kernel, int kernelSize, int divisor, int offset);

@@ -13,6 +13,8 @@ constexpr wchar_t kCaptionFace[] = L"Comic Sans MS";
 constexpr int kCaptionHeight = 12;
 // Smaller is hard to read; a caption that needs it wants shorter words.
 constexpr int kSmallestCaptionHeight = 9;
+// The picture lies this far in from the button's top-left corner.
+constexpr int kIconInset = 2;
 
 constexpr COLORREF kIdleCaption = RGB(254, 222, 231);
 constexpr COLORREF kHoverCaption = RGB(100, 0, 0);
@@ -34,12 +36,19 @@ IconButton::~IconButton() {
 }
 
 LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    Rebuild();
+    return 0;
+}
+
+void IconButton::Rebuild() {
     // The button starts from exactly the background pixels under it.
     const RECT place = GetRectIn(GetParent());
     const int width = place.right - place.left;
     const int height = place.bottom - place.top;
     CxImage icon;
-    icon.LoadFromResource(iconName);
+    icon.LoadForScale(iconName, scale, origin.x + kIconInset, origin.y + kIconInset);
+    const int inset = scale.Length(origin.x, kIconInset);
+    const int pressedInset = scale.Length(origin.x, kIconInset + 1);
 
     normalSurface = gdi::Surface(width, height);
     hoverSurface = gdi::Surface(width, height);
@@ -49,14 +58,14 @@ LRESULT IconButton::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
                  SRCCOPY);
     }
 
-    icon.DrawBlended(normalSurface.Get(), 2, 2);
+    icon.DrawBlended(normalSurface.Get(), inset, inset);
     icon.ApplyGamma(kHoverGamma);
-    icon.DrawBlended(hoverSurface.Get(), 2, 2);
+    icon.DrawBlended(hoverSurface.Get(), inset, inset);
     // Brighter still and one pixel down and right: the button gives way.
     icon.ApplyGamma(kPressedGamma);
-    icon.DrawBlended(pressedSurface.Get(), 3, 3);
+    icon.DrawBlended(pressedSurface.Get(), pressedInset, pressedInset);
     FitCaption(width);
-    return 0;
+    ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 // Another language's word may be longer than the button is wide. It is
@@ -66,16 +75,17 @@ void IconButton::FitCaption(int width) {
     wchar_t text[256] = L"";
     const int length = ::GetWindowTextW(hwnd_, text, 256);
     gdi::WindowDC screen(nullptr);
-    for (int height = kCaptionHeight;; --height) {
+    const int smallest = scale.Edge(kSmallestCaptionHeight);
+    for (int height = scale.Edge(kCaptionHeight);; --height) {
+        labelFont = gdi::MakeFont(kCaptionFace, -height, FW_BOLD);
         SIZE size{};
         {
             const gdi::SelectGuard font(screen.Get(), labelFont.Get());
             ::GetTextExtentPoint32W(screen.Get(), text, length, &size);
         }
-        if (size.cx * 10 <= width * 9 || height == kSmallestCaptionHeight) {
+        if (size.cx * 10 <= width * 9 || height <= smallest) {
             return;
         }
-        labelFont = gdi::MakeFont(kCaptionFace, -(height - 1), FW_BOLD);
     }
 }
 

@@ -8,6 +8,7 @@
 #include "framework/Accessible.h"
 #include "framework/Gdi.h"
 #include "framework/Window.h"
+#include "skin/DisplayScale.h"
 
 #include <windows.h>
 
@@ -49,6 +50,14 @@ public:
     // What a screen reader calls the button; without one, its caption. The
     // arrows paint no caption and need one.
     void SetAccessibleName(std::wstring name) { accessibleName = std::move(name); }
+    // The display scale it is made for and where its top-left corner lies in
+    // the parent's 100 % layout; before Create.
+    // Composes the pictures again from the background under it and its scale.
+    void Rebuild();
+    void SetLayout(const DisplayScale& displayScale, POINT layoutOrigin) {
+        scale = displayScale;
+        origin = layoutOrigin;
+    }
 
     std::wstring AccessibleName(long child) const override;
     long AccessibleRole(long) const override { return ROLE_SYSTEM_PUSHBUTTON; }
@@ -87,6 +96,9 @@ private:
     void Release();
     // Picks the caption's size so that it fits `width`.
     void FitCaption(int width);
+
+    DisplayScale scale;
+    POINT origin{};
 
     bool captured = false;
     bool hovering = false;

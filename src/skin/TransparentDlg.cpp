@@ -5,6 +5,9 @@
 
 #include <uxtheme.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <iterator>
 #include <utility>
 
@@ -15,7 +18,72 @@ constexpr int kFrostKernel[9] = {1, 2, 1, 2, 0, 2, 1, 2, 1};
 constexpr int kFrostDivisor = 16;
 constexpr float kFrostGamma = 9.0f;
 
+// Dialog units of the template, and pixels of the dialog's font at some
+// scale: a dialog unit is a quarter of the font's average width across and
+// an eighth of its height down, as the dialog manager counts them.
+struct BaseUnits {
+    int x = 4;
+    int y = 8;
+    bool scalable = true; // an outline font, not a bitmap one
+};
+
+BaseUnits MeasureBaseUnits(HFONT font) {
+    gdi::WindowDC screen(nullptr);
+    const gdi::SelectGuard select(screen.Get(), font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(screen.Get(), &metrics);
+    const wchar_t letters[] = L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size{};
+    ::GetTextExtentPoint32W(screen.Get(), letters, 52, &size);
+    return {std::max(1, static_cast<int>((size.cx / 26 + 1) / 2)),
+            std::max(1, static_cast<int>(metrics.tmHeight)),
+            (metrics.tmPitchAndFamily & (TMPF_VECTOR | TMPF_TRUETYPE)) != 0};
+}
+
+// The template's value behind `pixels` laid out with `now`, laid out again
+// with `then`: exact, since a dialog unit is at least a pixel.
+int Relaid(int pixels, int nowUnits, int thenUnits, int perUnit) {
+    const int units = static_cast<int>(
+        std::lround(static_cast<double>(pixels) * perUnit / static_cast<double>(nowUnits)));
+    return ::MulDiv(units, thenUnits, perUnit);
+}
+
 } // namespace
+
+// The template's controls grow with the dialog's font, and a font's rounded
+// size does not grow exactly with the scale, so they would drift off the
+// picture: each goes to its place at 100 % times the scale instead.
+void TransparentDlg::PlaceControlsForScale(HWND dialog, const DisplayScale& scale) {
+    const auto font = reinterpret_cast<HFONT>(::SendMessageW(dialog, WM_GETFONT, 0, 0));
+    LOGFONTW atScale{};
+    if (font == nullptr || ::GetObjectW(font, sizeof atScale, &atScale) == 0) {
+        return;
+    }
+    RECT unit{0, 0, 4, 8};
+    ::MapDialogRect(dialog, &unit);
+    const BaseUnits now{unit.right, unit.bottom};
+    LOGFONTW atBase = atScale;
+    const int points = ::MulDiv(std::abs(atScale.lfHeight), 72, scale.Dpi());
+    atBase.lfHeight = -::MulDiv(points, DisplayScale::kBaseDpi, 72);
+    gdi::Font baseFont(::CreateFontIndirectW(&atBase));
+    BaseUnits base = MeasureBaseUnits(baseFont.Get());
+    if (!base.scalable) {
+        // A bitmap face has other sizes at other scales: its 100 % size is
+        // measured on the outline face made to its measure.
+        ::lstrcpynW(atBase.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
+        baseFont = gdi::Font(::CreateFontIndirectW(&atBase));
+        base = MeasureBaseUnits(baseFont.Get());
+    }
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
+        const RECT place = CWindow(child).GetRectIn(dialog);
+        const Rect scaled = scale.Of(
+            Rect{Relaid(place.left, now.x, base.x, 4), Relaid(place.top, now.y, base.y, 8),
+                 Relaid(place.right, now.x, base.x, 4), Relaid(place.bottom, now.y, base.y, 8)});
+        ::MoveWindow(child, scaled.left, scaled.top, scaled.right - scaled.left,
+                     scaled.bottom - scaled.top, FALSE);
+    }
+}
 
 TransparentDlg::TransparentDlg(HWND owner) : owner_(owner) {}
 
@@ -23,13 +91,17 @@ TransparentDlg::~TransparentDlg() = default;
 
 void TransparentDlg::InitBackground(HWND dialog, const wchar_t* picture) {
     dialog_ = dialog;
+    scale_ = DisplayScale(static_cast<int>(::GetDpiForWindow(dialog)));
+    if (!scale_.IsBase()) {
+        PlaceControlsForScale(dialog, scale_);
+    }
     RECT ownerRect{};
     ::GetWindowRect(owner_, &ownerRect);
     RECT client{};
     ::GetClientRect(dialog, &client);
 
     CxImage skin;
-    const bool hasSkin = picture != nullptr && skin.LoadFromResource(picture);
+    const bool hasSkin = picture != nullptr && skin.LoadForScale(picture, scale_);
     const int width = hasSkin ? skin.Width() : client.right - client.left;
     const int height = hasSkin ? skin.Height() : client.bottom - client.top;
 
@@ -83,8 +155,8 @@ void TransparentDlg::RemoveVisualStyle(HWND control) {
     ::SetWindowTheme(control, L" ", L" ");
 }
 
-gdi::Font TransparentDlg::MakeLabelFont() {
-    return gdi::MakeFont(L"Comic Sans MS", -12, FW_BOLD, ANTIALIASED_QUALITY);
+gdi::Font TransparentDlg::MakeLabelFont(const DisplayScale& scale) {
+    return gdi::MakeFont(L"Comic Sans MS", -scale.Edge(12), FW_BOLD, ANTIALIASED_QUALITY);
 }
 
 void TransparentDlg::SetStaticFonts(HWND dialog, HFONT font) {

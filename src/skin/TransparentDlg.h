@@ -15,6 +15,7 @@
 #pragma once
 
 #include "framework/Gdi.h"
+#include "skin/DisplayScale.h"
 
 #include <windows.h>
 
@@ -27,9 +28,10 @@ public:
     TransparentDlg& operator=(const TransparentDlg&) = delete;
     ~TransparentDlg();
 
-    // From WM_INITDIALOG: sizes `dialog` to `picture` (a resource of type
-    // IMAGES; null keeps the template's size), centres it over the owner even
-    // where that leaves the screen, and composes the background once.
+    // From WM_INITDIALOG: places the controls for the dialog's display scale,
+    // sizes `dialog` to `picture` at that scale (a resource of type IMAGES;
+    // null keeps the template's size), centres it over the owner even where
+    // that leaves the screen, and composes the background once.
     void InitBackground(HWND dialog, const wchar_t* picture);
     // Copies the composed background over the dialog's client area.
     void PaintBackground(HDC dc) const;
@@ -41,7 +43,9 @@ public:
     // take the skin's.
     static void RemoveVisualStyle(HWND control);
     // The bold Comic Sans the dialogs' labels and buttons are written in.
-    static gdi::Font MakeLabelFont();
+    static gdi::Font MakeLabelFont(const DisplayScale& scale = DisplayScale());
+    // The display scale the dialog was laid out for (after InitBackground).
+    const DisplayScale& Scale() const { return scale_; }
     // A static selects its own font after asking for its colours: the labels
     // need the dialog's font as their own to show it.
     static void SetStaticFonts(HWND dialog, HFONT font);
@@ -54,7 +58,10 @@ public:
     HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
 
 private:
+    static void PlaceControlsForScale(HWND dialog, const DisplayScale& scale);
+
     HWND owner_;
+    DisplayScale scale_;
     HWND dialog_ = nullptr;
     gdi::Surface composed_; // the frosted copy with the picture laid over it
     gdi::Brush backgroundBrush_;

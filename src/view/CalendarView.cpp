@@ -16,14 +16,6 @@
 
 namespace {
 
-struct ButtonPlace {
-    IconButton* button;
-    RECT rect;
-    WORD id;
-    UINT caption; // string id, 0 for none
-    UINT name;    // string id of what a reader calls a button without caption
-};
-
 // The keys that move the keyboard's day, pressed without Ctrl.
 struct MoveKey {
     UINT key;
@@ -63,8 +55,14 @@ CalendarView::CalendarView(CalendarData& calendarData, Clock today)
       exitButton(&backgroundDC, L"btn_exit"), helpButton(&backgroundDC, L"btn_help"),
       aboutButton(&backgroundDC, L"btn_about"), prevButton(&backgroundDC, L"btn_left"),
       nextButton(&backgroundDC, L"btn_right") {
+    // The window's own scale is known once it exists; until then the screen's.
+    LoadBackground(DisplayScale(static_cast<int>(::GetDpiForSystem())));
+}
+
+void CalendarView::LoadBackground(const DisplayScale& newScale) {
+    scale = newScale;
     CxImage background;
-    background.LoadFromResource(L"APP-BG");
+    background.LoadForScale(L"APP-BG", scale);
     backgroundSurface = gdi::Surface(background.MakeDeviceBitmap(nullptr));
     backgroundDC = backgroundSurface.Get();
 }
@@ -85,8 +83,21 @@ SIZE CalendarView::GetSize() const {
     return SIZE{bitmap.bmWidth, bitmap.bmHeight};
 }
 
-LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
-    const ButtonPlace buttons[] = {
+RECT CalendarView::Scaled(const RECT& place) const {
+    const Rect scaled = scale.Of(Rect{place.left, place.top, place.right, place.bottom});
+    return RECT{scaled.left, scaled.top, scaled.right, scaled.bottom};
+}
+
+struct CalendarView::ButtonPlace {
+    IconButton* button;
+    RECT rect;
+    WORD id;
+    UINT caption; // string id, 0 for none
+    UINT name;    // string id of what a reader calls a button without caption
+};
+
+std::array<CalendarView::ButtonPlace, 7> CalendarView::ButtonPlaces() {
+    return {{
         {&settingsButton, {355, 0, 405, 57}, CMD_SETTINGS, IDS_SETTINGS, 0},
         {&printButton, {430, 0, 480, 57}, CMD_PRINT, IDS_PRINT, 0},
         {&aboutButton, {505, 0, 555, 57}, CMD_ABOUT, IDS_ABOUT, 0},
@@ -94,19 +105,29 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         {&helpButton, {280, 0, 330, 57}, CMD_HELP, IDS_HELP, 0},
         {&prevButton, {250, 73, 276, 97}, CMD_PREV, 0, IDS_PREVIOUS_HALF_YEAR},
         {&nextButton, {630, 73, 656, 97}, CMD_NEXT, 0, IDS_NEXT_HALF_YEAR},
-    };
-    for (const ButtonPlace& place : buttons) {
+    }};
+}
+
+LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
+    const DisplayScale windowScale(static_cast<int>(::GetDpiForWindow(hwnd_)));
+    if (windowScale != scale) {
+        LoadBackground(windowScale);
+    }
+    for (const ButtonPlace& place : ButtonPlaces()) {
         const std::wstring caption =
             place.caption == 0 ? std::wstring() : LoadResourceString(place.caption);
         if (place.name != 0) {
             place.button->SetAccessibleName(LoadResourceString(place.name));
         }
-        place.button->Create(hwnd_, place.rect, caption.c_str(), kChildStyle, 0, place.id);
+        place.button->SetLayout(scale, POINT{place.rect.left, place.rect.top});
+        place.button->Create(hwnd_, Scaled(place.rect), caption.c_str(), kChildStyle, 0, place.id);
     }
-    picker.Create(hwnd_, kPickerRect, nullptr, kChildStyle, 0, 0);
+    picker.SetScale(scale);
+    picker.Create(hwnd_, Scaled(kPickerRect), nullptr, kChildStyle, 0, 0);
     for (std::size_t i = 0; i < grids.size(); ++i) {
         grids[i] = std::make_unique<CalendarWindow>(&backgroundDC);
-        grids[i]->Create(hwnd_, kGridRects[i], nullptr, kChildStyle, 0, 0);
+        grids[i]->SetDisplayScale(scale);
+        grids[i]->Create(hwnd_, Scaled(kGridRects[i]), nullptr, kChildStyle, 0, 0);
     }
 
     const SYSTEMTIME now = clock();
@@ -118,6 +139,33 @@ LRESULT CalendarView::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
         loop->AddMessageFilter(this);
     }
     return 0;
+}
+
+void CalendarView::ChangeScale(const DisplayScale& newScale) {
+    if (newScale == scale || !IsWindow()) {
+        return;
+    }
+    // The pictures of the new scale first, so nothing is shown stretched.
+    LoadBackground(newScale);
+    constexpr UINT kPlace = SWP_NOZORDER | SWP_NOACTIVATE | SWP_NOREDRAW;
+    const auto place = [](HWND window, const RECT& rect) {
+        ::SetWindowPos(window, nullptr, rect.left, rect.top, rect.right - rect.left,
+                       rect.bottom - rect.top, kPlace);
+    };
+    for (const ButtonPlace& button : ButtonPlaces()) {
+        button.button->SetLayout(scale, POINT{button.rect.left, button.rect.top});
+        place(button.button->Handle(), Scaled(button.rect));
+        button.button->Rebuild();
+    }
+    picker.SetScale(scale);
+    place(picker.Handle(), Scaled(kPickerRect));
+    for (std::size_t i = 0; i < grids.size(); ++i) {
+        grids[i]->SetDisplayScale(scale);
+        place(grids[i]->Handle(), Scaled(kGridRects[i]));
+    }
+    ShowHalfYear(shown);
+    ::RedrawWindow(hwnd_, nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
 LRESULT CalendarView::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {

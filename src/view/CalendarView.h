@@ -57,6 +57,11 @@ public:
 
     // The background picture's size in pixels; the frame fits its client area to it.
     SIZE GetSize() const;
+    // The size of the 100 % layout, which every scale multiplies.
+    static SIZE BaseSize() { return SIZE{675, 557}; }
+    // Loads the pictures of `newScale`, then places and draws every child for
+    // it (the window moved to a screen of another scale).
+    void ChangeScale(const DisplayScale& newScale);
 
     HDC BackgroundDC() const { return backgroundDC; }
 
@@ -120,6 +125,15 @@ private:
     IconButton prevButton;
     IconButton nextButton;
     // The picture as a bitmap, selected into a memory DC for the life of the view.
+    // Each button with its place in the 100 % layout and what it says.
+    struct ButtonPlace;
+    std::array<ButtonPlace, 7> ButtonPlaces();
+    // The background for `scale`, which the children are placed and drawn for.
+    void LoadBackground(const DisplayScale& newScale);
+    // A place of the 100 % layout at the window's scale.
+    RECT Scaled(const RECT& place) const;
+
+    DisplayScale scale;
     gdi::Surface backgroundSurface;
     // That DC. The grids keep a pointer to this field, so it stays put.
     HDC backgroundDC = nullptr;

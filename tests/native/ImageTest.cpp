@@ -617,3 +617,39 @@ TEST(ImageMemFileTest, ReadsWholeItemsAndSeeksWithinBounds) {
 }
 
 } // namespace
+
+namespace {
+
+// Drawn down by area: each new pixel is the average of what it covers, a
+// transparent pixel lends no colour, and a picture is never drawn larger.
+TEST(ImageShrinkTest, AveragesTheAreaEachPixelCoversWeighedByOpacity) {
+    DibImage picture;
+    ASSERT_TRUE(picture.Create(3, 1, 24));
+    ASSERT_TRUE(picture.CreateAlpha());
+    const Bgr blue{200, 0, 0};
+    const Bgr red{0, 0, 200};
+    picture.SetPixelColor(0, 0, blue);
+    picture.SetPixelColor(1, 0, red);
+    picture.SetPixelColor(2, 0, blue);
+    picture.AlphaBits()[1] = 0; // the red one is fully transparent
+
+    DibImage two = picture;
+    ASSERT_TRUE(two.ShrinkTo(2, 1));
+    // Each covers one and a half pixels: blue over blue, red lends nothing.
+    EXPECT_EQ(two.PixelColor(0, 0), blue);
+    EXPECT_EQ(two.PixelColor(1, 0), blue);
+    EXPECT_EQ(two.AlphaBits()[0], 170);
+    EXPECT_EQ(two.AlphaBits()[1], 170);
+
+    DibImage opaque = picture;
+    opaque.AlphaBits()[1] = 255;
+    ASSERT_TRUE(opaque.ShrinkTo(1, 1));
+    EXPECT_EQ(opaque.PixelColor(0, 0), (Bgr{133, 0, 67}));
+    EXPECT_EQ(opaque.AlphaBits()[0], 255);
+
+    EXPECT_FALSE(picture.ShrinkTo(4, 1));
+    EXPECT_FALSE(picture.ShrinkTo(0, 1));
+    EXPECT_EQ(picture.Width(), 3) << "a refused shrink keeps the picture";
+}
+
+} // namespace

@@ -95,8 +95,10 @@ TEST_F(ProgramFile, ManifestAsksForWhatTheProgramNeeds) {
         R"(level="asInvoker")",
         // Windows 10 and 11.
         R"(<supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"/>)",
-        R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">false</dpiAware>)",
-        R"(<gdiScaling xmlns="http://schemas.microsoft.com/SMI/2017/WindowsSettings">true</gdiScaling>)",
+        // Laid out for each screen's scale by the program itself.
+        R"(<dpiAware xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings">true/pm</dpiAware>)",
+        R"(<dpiAwareness xmlns="http://schemas.microsoft.com/SMI/2016/WindowsSettings">PerMonitorV2, PerMonitor</dpiAwareness>)",
+        R"(<gdiScaling xmlns="http://schemas.microsoft.com/SMI/2017/WindowsSettings">false</gdiScaling>)",
     };
     for (const char* fragment : wanted) {
         EXPECT_NE(manifest.find(fragment), std::string::npos) << fragment;

@@ -14,6 +14,7 @@
 #include "framework/AppModule.h"
 #include "framework/Gdi.h"
 #include "framework/MessageLoop.h"
+#include "skin/DisplayScale.h"
 
 namespace {
 
@@ -76,6 +77,39 @@ TEST_F(MainFrame, ClientAreaIsExactlyTheBackgroundPicture) {
     EXPECT_EQ(client.bottom - client.top, 557);
     // Sized with the style the window really has: the system's caption stays.
     EXPECT_EQ(frame.GetStyle() & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+}
+
+// Moved to a screen of another scale: the size it asks for is exact, and it
+// takes the suggested place with the pictures of the new scale already made,
+// so the view is never shown with a picture of the wrong size.
+TEST_F(MainFrame, FollowsAChangeOfScale) {
+    ASSERT_NE(CreateFrame(RECT{40, 30, 300, 300}), nullptr);
+    for (const int dpi : {144, 192, 96}) {
+        SCOPED_TRACE(dpi);
+        const DisplayScale scale(dpi);
+        const SIZE client{scale.Edge(675), scale.Edge(557)};
+        RECT outer{0, 0, client.cx, client.cy};
+        ::AdjustWindowRectExForDpi(&outer, frame.GetStyle(), FALSE, frame.GetExStyle(),
+                                   static_cast<UINT>(dpi));
+        SIZE asked{};
+        EXPECT_TRUE(frame.SendMessage(WM_GETDPISCALEDSIZE, static_cast<WPARAM>(dpi),
+                                      reinterpret_cast<LPARAM>(&asked)));
+        EXPECT_EQ(asked.cx, outer.right - outer.left);
+        EXPECT_EQ(asked.cy, outer.bottom - outer.top);
+
+        RECT suggested{50, 60, 50 + asked.cx, 60 + asked.cy};
+        frame.SendMessage(WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                          reinterpret_cast<LPARAM>(&suggested));
+        // This process stays at its own scale, and so does its caption: the
+        // window takes the size asked for, the view the picture's.
+        const RECT now = frame.GetWindowRect();
+        EXPECT_EQ(now.left, 50);
+        EXPECT_EQ(now.right - now.left, asked.cx);
+        EXPECT_EQ(now.bottom - now.top, asked.cy);
+        const SIZE picture = frame.View().GetSize();
+        EXPECT_EQ(picture.cx, client.cx);
+        EXPECT_EQ(picture.cy, client.cy);
+    }
 }
 
 TEST_F(MainFrame, KeepsThePositionItWasCreatedAt) {
