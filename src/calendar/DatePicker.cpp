@@ -23,8 +23,8 @@ DatePicker::DatePicker(const HDC* background, const CalendarLocale& names)
 
 void DatePicker::SetScale(const DisplayScale& scale) {
     displayScale = scale;
-    yearFont = gdi::MakeFont(kFace, -scale.Edge(kYearHeight), FW_BOLD);
-    rangeFont = gdi::MakeFont(kFace, -scale.Edge(kRangeHeight), FW_NORMAL);
+    yearFont = gdi::MakeFont(kFace, -scale.FontHeight(kYearHeight), FW_BOLD);
+    rangeFont = gdi::MakeFont(kFace, -scale.FontHeight(kRangeHeight), FW_NORMAL);
 }
 
 DatePicker::~DatePicker() {

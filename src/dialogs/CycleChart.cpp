@@ -4,8 +4,8 @@
 #include "skin/PaintBuffer.h"
 
 CycleChart::CycleChart(HDC skinPicture, const DisplayScale& scale)
-    : skin(skinPicture),
-      numberFont(gdi::MakeFont(L"Comic Sans MS", -scale.Edge(11), FW_BOLD, ANTIALIASED_QUALITY)) {}
+    : skin(skinPicture), numberFont(gdi::MakeFont(L"Comic Sans MS", -scale.FontHeight(11), FW_BOLD,
+                                                  ANTIALIASED_QUALITY)) {}
 
 CycleChart::~CycleChart() {
     if (IsWindow()) {

@@ -20,7 +20,7 @@ constexpr COLORREF kTextColour = RGB(0, 0, 0);
 constexpr int kColumnPercent[] = {44, 13, 15, 28};
 
 gdi::Font MakeTitleFont(const DisplayScale& scale) {
-    return gdi::MakeFont(L"Comic Sans MS", -scale.Edge(22), FW_BOLD, ANTIALIASED_QUALITY);
+    return gdi::MakeFont(L"Comic Sans MS", -scale.FontHeight(22), FW_BOLD, ANTIALIASED_QUALITY);
 }
 
 struct ControlText {

@@ -12,7 +12,8 @@ namespace {
 constexpr int kCaptionFontHeight = 11;
 
 gdi::Font MakeCaptionFont(const DisplayScale& scale) {
-    return gdi::MakeFont(L"Arial", -scale.Edge(kCaptionFontHeight), FW_NORMAL, ANTIALIASED_QUALITY);
+    return gdi::MakeFont(L"Arial", -scale.FontHeight(kCaptionFontHeight), FW_NORMAL,
+                         ANTIALIASED_QUALITY);
 }
 } // namespace
 
@@ -100,7 +101,7 @@ void SlideShow::DrawPage(HDC dc, const RECT& client) const {
                 DT_CALCRECT);
     RECT captionRect = client;
     captionRect.top =
-        captionRect.bottom - std::max<LONG>(scale.Edge(kCaptionHeight), needed.bottom - needed.top);
+        captionRect.bottom - std::max<LONG>(CaptionHeight(), needed.bottom - needed.top);
     ::SetTextColor(dc, RGB(0, 0, 0));
     ::SetBkMode(dc, TRANSPARENT);
     ::DrawTextW(dc, slide.caption.c_str(), static_cast<int>(slide.caption.size()), &captionRect, 0);

@@ -32,6 +32,8 @@ public:
     void AddSlide(UINT captionId, const wchar_t* picture);
     // The pictures and caption for a window at `scale`; before the slides are added.
     void SetScale(const DisplayScale& newScale);
+    // The strip kept for a caption over a picture that fills the page.
+    int CaptionHeight() const { return scale.Edge(kCaptionHeight); }
 
     // These do not check bounds: the caller keeps the page in range.
     void ShowFirst();

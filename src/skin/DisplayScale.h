@@ -31,6 +31,11 @@ public:
     }
     // A length measured from an edge at `from`.
     constexpr int Length(int from, int length) const { return Edge(from + length) - Edge(from); }
+    // A font's height at this scale, rounded down: a text never grows more
+    // than the room the rounded edges give it.
+    constexpr int FontHeight(int pixels) const {
+        return static_cast<int>(static_cast<long long>(pixels) * dpi_ / kBaseDpi);
+    }
     constexpr Rect Of(const Rect& rect) const {
         return {Edge(rect.left), Edge(rect.top), Edge(rect.right), Edge(rect.bottom)};
     }

@@ -75,8 +75,8 @@ void IconButton::FitCaption(int width) {
     wchar_t text[256] = L"";
     const int length = ::GetWindowTextW(hwnd_, text, 256);
     gdi::WindowDC screen(nullptr);
-    const int smallest = scale.Edge(kSmallestCaptionHeight);
-    for (int height = scale.Edge(kCaptionHeight);; --height) {
+    const int smallest = scale.FontHeight(kSmallestCaptionHeight);
+    for (int height = scale.FontHeight(kCaptionHeight);; --height) {
         labelFont = gdi::MakeFont(kCaptionFace, -height, FW_BOLD);
         SIZE size{};
         {

@@ -68,11 +68,24 @@ void TransparentDlg::PlaceControlsForScale(HWND dialog, const DisplayScale& scal
     gdi::Font baseFont(::CreateFontIndirectW(&atBase));
     BaseUnits base = MeasureBaseUnits(baseFont.Get());
     if (!base.scalable) {
-        // A bitmap face has other sizes at other scales: its 100 % size is
-        // measured on the outline face made to its measure.
+        // A bitmap face comes in other sizes at other scales: the 100 % size
+        // is measured on the outline face made to its measure, and the
+        // controls write in that face at the scale, where the bitmap one
+        // might outgrow them.
         ::lstrcpynW(atBase.lfFaceName, L"MS Shell Dlg", LF_FACESIZE);
         baseFont = gdi::Font(::CreateFontIndirectW(&atBase));
         base = MeasureBaseUnits(baseFont.Get());
+        // An outline face's line does not grow quite with its height: the
+        // largest whose line fits the scaled line of 100 %.
+        LOGFONTW outline = atBase;
+        const int line = scale.FontHeight(base.y);
+        for (int height = scale.FontHeight(-atBase.lfHeight); height > 0; --height) {
+            outline.lfHeight = -height;
+            outlineFont_ = gdi::Font(::CreateFontIndirectW(&outline));
+            if (MeasureBaseUnits(outlineFont_.Get()).y <= line) {
+                break;
+            }
+        }
     }
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
          child = ::GetWindow(child, GW_HWNDNEXT)) {
@@ -82,6 +95,9 @@ void TransparentDlg::PlaceControlsForScale(HWND dialog, const DisplayScale& scal
                  Relaid(place.right, now.x, base.x, 4), Relaid(place.bottom, now.y, base.y, 8)});
         ::MoveWindow(child, scaled.left, scaled.top, scaled.right - scaled.left,
                      scaled.bottom - scaled.top, FALSE);
+        if (outlineFont_) {
+            ::SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(outlineFont_.Get()), FALSE);
+        }
     }
 }
 
@@ -156,7 +172,7 @@ void TransparentDlg::RemoveVisualStyle(HWND control) {
 }
 
 gdi::Font TransparentDlg::MakeLabelFont(const DisplayScale& scale) {
-    return gdi::MakeFont(L"Comic Sans MS", -scale.Edge(12), FW_BOLD, ANTIALIASED_QUALITY);
+    return gdi::MakeFont(L"Comic Sans MS", -scale.FontHeight(12), FW_BOLD, ANTIALIASED_QUALITY);
 }
 
 void TransparentDlg::SetStaticFonts(HWND dialog, HFONT font) {

@@ -58,11 +58,13 @@ public:
     HBRUSH BackgroundBrush() const { return backgroundBrush_.Get(); }
 
 private:
-    static void PlaceControlsForScale(HWND dialog, const DisplayScale& scale);
+    void PlaceControlsForScale(HWND dialog, const DisplayScale& scale);
 
     HWND owner_;
     DisplayScale scale_;
     HWND dialog_ = nullptr;
     gdi::Surface composed_; // the frosted copy with the picture laid over it
     gdi::Brush backgroundBrush_;
+    // The controls' font at a scale where the template's is a bitmap face.
+    gdi::Font outlineFont_;
 };

@@ -39,6 +39,9 @@ TEST(DisplayScaleTest, PicturesComeFromTheNextLargerRendering) {
         EXPECT_EQ(DisplayScale(c.dpi).PicturePercent(), c.percent) << c.dpi;
     }
     EXPECT_TRUE(DisplayScale(72).IsBase());
+    // Fonts round down, so a text never outgrows the rounded room it had.
+    EXPECT_EQ(DisplayScale(144).FontHeight(11), 16);
+    EXPECT_EQ(DisplayScale(120).FontHeight(12), 15);
 }
 
 } // namespace

@@ -266,7 +266,7 @@ TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {
             EXPECT_TRUE(FitsWithMargin(needed, room.right))
                 << Utf8(caption) << " needs " << needed << " of " << room.right;
             // Below its picture, or in the strip over a picture that fills the page.
-            const int height = std::max(SlideShow::kCaptionHeight,
+            const int height = std::max(slides.CaptionHeight(),
                                         static_cast<int>(room.bottom) - slides.PictureHeight(page));
             const int lines = static_cast<int>(Lines(caption).size());
             EXPECT_LE(lines * metrics.tmHeight, height) << Utf8(caption);
