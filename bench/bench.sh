@@ -54,6 +54,15 @@ row "day click until the data file holds it (atomic save), 100,000 marks" "$(ui 
 row "half-year step until repainted, 100,000 marks, its save running" "$(ui 'half-year step')"
 row "start-up until every child has painted (in process), 100,000 marks" "$(ui 'start-up')"
 
+log "user interface under Wine at 200 %, 100,000 marks"
+bench/run-ui.sh --dpi 192 >"$tmp/ui.txt" 2>"$tmp/ui.log" || {
+    tail -n 20 "$tmp/ui.log" "$tmp/ui.txt" >&2
+    exit 1
+}
+row "at 200 %: day click until the six grids have repainted, 100,000 marks" "$(ui 'day click until six')"
+row "at 200 %: half-year step until repainted, 100,000 marks" "$(ui 'half-year step')"
+row "at 200 %: start-up until every child has painted (in process), 100,000 marks" "$(ui 'start-up')"
+
 log "a ten-year print to the PDF queue"
 bench/run-print.sh >"$tmp/print.txt" 2>"$tmp/print.log" || {
     tail -n 20 "$tmp/print.log" "$tmp/print.txt" >&2
