@@ -8,9 +8,10 @@
 namespace imports {
 namespace {
 
-// A list of dates such as "March 3, 2024" has commas but no columns.
+// A list of dates such as "March 3, 2024" has commas but no columns. A title
+// or a header may stand above it.
 bool IsPlainDateList(std::string_view sample) {
-    bool any = false;
+    bool dated = false;
     while (!sample.empty()) {
         const std::size_t end = sample.find('\n');
         const std::string_view line = sample.substr(0, end);
@@ -18,12 +19,13 @@ bool IsPlainDateList(std::string_view sample) {
         if (TrimSpace(line).empty()) {
             continue;
         }
-        if (!ReadCellDate(line)) {
+        const bool date = ReadCellDate(line).has_value();
+        if (dated && !date) {
             return false;
         }
-        any = true;
+        dated = dated || date;
     }
-    return any;
+    return dated;
 }
 
 std::string_view Cell(std::span<const std::string> fields, std::optional<std::size_t> column) {

@@ -6,6 +6,7 @@ namespace imports {
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
+constexpr std::size_t kLongestBom = 3;
 
 // 0x80-0xFF; U+FFFD where the code page has no character.
 constexpr char16_t kWindows1252[128] = {
@@ -116,21 +117,15 @@ TextDecoder::TextDecoder(unsigned codePage)
 
 void TextDecoder::Decode(std::span<const std::uint8_t> chunk, std::string& text) {
     if (encoding_ == Encoding::Undecided) {
-        if (chunk.empty()) {
+        // A BOM may come a byte at a time.
+        carry_.append(reinterpret_cast<const char*>(chunk.data()), chunk.size());
+        if (carry_.size() < kLongestBom) {
             return;
         }
-        if (StartsWith(chunk, {0xEF, 0xBB, 0xBF})) {
-            encoding_ = Encoding::Utf8;
-            chunk = chunk.subspan(3);
-        } else if (StartsWith(chunk, {0xFF, 0xFE})) {
-            encoding_ = Encoding::Utf16LE;
-            chunk = chunk.subspan(2);
-        } else if (StartsWith(chunk, {0xFE, 0xFF})) {
-            encoding_ = Encoding::Utf16BE;
-            chunk = chunk.subspan(2);
-        } else {
-            encoding_ = IsValidUtf8(chunk) ? Encoding::Utf8 : Encoding::CodePage;
-        }
+        const std::string head = std::move(carry_);
+        carry_.clear();
+        Decide(std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()), text);
+        return;
     }
     if (!carry_.empty()) {
         // Complete the cut sequence with the first bytes of this chunk.
@@ -151,7 +146,29 @@ void TextDecoder::Decode(std::span<const std::uint8_t> chunk, std::string& text)
     carry_.assign(reinterpret_cast<const char*>(chunk.data()) + used, chunk.size() - used);
 }
 
+void TextDecoder::Decide(std::span<const std::uint8_t> head, std::string& text) {
+    if (StartsWith(head, {0xEF, 0xBB, 0xBF})) {
+        encoding_ = Encoding::Utf8;
+        head = head.subspan(3);
+    } else if (StartsWith(head, {0xFF, 0xFE})) {
+        encoding_ = Encoding::Utf16LE;
+        head = head.subspan(2);
+    } else if (StartsWith(head, {0xFE, 0xFF})) {
+        encoding_ = Encoding::Utf16BE;
+        head = head.subspan(2);
+    } else {
+        encoding_ = IsValidUtf8(head) ? Encoding::Utf8 : Encoding::CodePage;
+    }
+    const std::size_t used = DecodeRun(head, false, text);
+    carry_.assign(reinterpret_cast<const char*>(head.data()) + used, head.size() - used);
+}
+
 void TextDecoder::Finish(std::string& text) {
+    if (encoding_ == Encoding::Undecided) {
+        const std::string head = std::move(carry_);
+        carry_.clear();
+        Decide(std::span(reinterpret_cast<const std::uint8_t*>(head.data()), head.size()), text);
+    }
     DecodeRun(std::span(reinterpret_cast<const std::uint8_t*>(carry_.data()), carry_.size()), true,
               text);
     carry_.clear();

@@ -14,8 +14,9 @@ public:
     // 1250 (Central European) or 1252 (Western); any other is read as 1252.
     explicit TextDecoder(unsigned codePage);
 
-    // Appends the text of `chunk` to `text`. The first chunk settles the
-    // encoding: a BOM, else UTF-8 when it is valid UTF-8, else the code page.
+    // Appends the text of `chunk` to `text`. The first chunk (with at least
+    // three bytes in it) settles the encoding: a BOM, else UTF-8 when it is
+    // valid UTF-8, else the code page.
     void Decode(std::span<const std::uint8_t> chunk, std::string& text);
     // Appends what an unfinished sequence at the end stands for.
     void Finish(std::string& text);
@@ -23,6 +24,7 @@ public:
 private:
     enum class Encoding : std::uint8_t { Undecided, Utf8, Utf16LE, Utf16BE, CodePage };
 
+    void Decide(std::span<const std::uint8_t> head, std::string& text);
     // Decodes from the front of `bytes` and returns how many were used: all,
     // unless `final` is false and a sequence is cut at the end.
     std::size_t DecodeRun(std::span<const std::uint8_t> bytes, bool final, std::string& text) const;
