@@ -39,7 +39,7 @@ char ChooseSeparator(std::string_view sample) {
         const char c = i < sample.size() ? sample[i] : '\n';
         if (c == '"') {
             quoted = !quoted;
-        } else if (c == '\n' && !quoted) {
+        } else if (c == '\n' && (!quoted || i == sample.size())) {
             for (std::size_t k = 0; k < kCandidates.size(); ++k) {
                 lines[k] += onLine[k] ? 1 : 0;
                 onLine[k] = false;
