@@ -80,15 +80,21 @@ ImportRead TableReader::Finish() {
 }
 
 void TableReader::TakeText(std::string_view text) {
-    if (records_) {
-        records_->Feed(text, sink_);
-        return;
-    }
-    sample_.append(text);
-    sampleLines_ += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    if (sampleLines_ >= kShapeRows || sample_.size() >= kRecordLimit) {
+    if (!records_) {
+        // The separator is found from the same lines however the text comes.
+        std::size_t taken = 0;
+        while (taken < text.size() && sampleLines_ < kShapeRows &&
+               sample_.size() + taken < kRecordLimit) {
+            sampleLines_ += text[taken++] == '\n' ? 1 : 0;
+        }
+        sample_.append(text.substr(0, taken));
+        text.remove_prefix(taken);
+        if (sampleLines_ < kShapeRows && sample_.size() < kRecordLimit) {
+            return;
+        }
         StartRecords();
     }
+    records_->Feed(text, sink_);
 }
 
 void TableReader::StartRecords() {

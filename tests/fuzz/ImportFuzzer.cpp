@@ -1,19 +1,17 @@
-// Feeds arbitrary bytes to the import reader and planner. Neither may crash;
-// every date found must be a supported one, the plan must add only period
-// starts that do not overlap her periods, and the starts it adds must come
-// back unchanged through an export and a second reading.
+// Feeds arbitrary bytes to the import reader. It may not crash; every day it
+// reads must be a supported one and not after today, the listing of rows left
+// out must agree with their count, and the bytes fed in chunks of any sizes
+// must read as they do in one piece.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <set>
 #include <span>
-#include <vector>
 
-#include "history/CycleExport.h"
-#include "history/CycleHistory.h"
-#include "history/CycleImport.h"
+#include "import/ImportReader.h"
 
 namespace {
+
+using namespace imports;
 
 void Check(bool condition) {
     if (!condition) {
@@ -21,46 +19,58 @@ void Check(bool condition) {
     }
 }
 
-std::int64_t DayOf(DateKey key) {
-    return DayNumber(KeyYear(key), KeyMonth(key), KeyDay(key));
+constexpr DateKey kToday = MakeDateKey(2024, 6, 15);
+
+void CheckDays(const std::vector<ImportedDay>& days) {
+    for (const ImportedDay& day : days) {
+        Check(IsSupportedDate(day.date));
+        Check(day.date <= kToday);
+    }
 }
 
-// Her marks: a few real ones and a stray key.
-const std::vector<DateKey> kMarks = {MakeDateKey(2023, 12, 30), MakeDateKey(2024, 1, 27),
-                                     MakeDateKey(2024, 2, 30), MakeDateKey(2024, 2, 24)};
-constexpr int kPeriodLength = 5;
+bool Same(const ImportRead& a, const ImportRead& b) {
+    const auto sameRows =
+        std::equal(a.firstLeftOut.begin(), a.firstLeftOut.end(), b.firstLeftOut.begin(),
+                   b.firstLeftOut.end(), [](const LeftOutRow& x, const LeftOutRow& y) {
+                       return x.line == y.line && x.reason == y.reason;
+                   });
+    return a.shape == b.shape && a.foundDateColumn == b.foundDateColumn && a.days == b.days &&
+           a.otherOrder == b.otherOrder && a.order == b.order && a.orderOpen == b.orderOpen &&
+           a.leftOutCount == b.leftOutCount && sameRows;
+}
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
-    const ImportScan scan = ScanImport(std::span(bytes, size));
-    for (const DateKey date : scan.dates) {
-        Check(IsSupportedDate(date));
+    const std::span input(bytes, size);
+    // The options and the chunk sizes come from the input itself, so that a
+    // crash reproduces from its file alone.
+    std::uint32_t seed = 2166136261u;
+    for (const std::uint8_t byte : input) {
+        seed = (seed ^ byte) * 16777619u;
     }
-    Check(scan.firstBadLines.size() == std::min(scan.badLineCount, kListedBadLines));
-    Check(std::is_sorted(scan.firstBadLines.begin(), scan.firstBadLines.end()));
-    Check(scan.firstBadLines.empty() || scan.firstBadLines.front() >= 1);
+    const ReadOptions options{.codePage = seed & 1 ? 1250u : 1252u,
+                              .today = kToday,
+                              .preferredOrder =
+                                  seed & 2 ? DateOrder::MonthFirst : DateOrder::DayFirst};
 
-    const ImportPlan plan = PlanImport(scan.dates, kMarks, kPeriodLength);
-    const std::set<DateKey> found(scan.dates.begin(), scan.dates.end());
-    Check(plan.startsFound == plan.newStarts.size() + plan.alreadyMarked);
-    Check(plan.startsFound <= found.size());
-    Check(std::adjacent_find(plan.newStarts.begin(), plan.newStarts.end(),
-                             [](DateKey a, DateKey b) { return a >= b; }) == plan.newStarts.end());
-    for (const DateKey start : plan.newStarts) {
-        Check(found.count(start) == 1);
-        for (const DateKey mark : kMarks) {
-            if (IsSupportedDate(mark)) {
-                const std::int64_t gap = DayOf(start) - DayOf(mark);
-                Check(gap >= kPeriodLength || gap <= -kPeriodLength);
-            }
-        }
+    const ImportRead read = ReadImport(input, options);
+    CheckDays(read.days);
+    CheckDays(read.otherOrder);
+    Check(read.orderOpen || read.otherOrder.empty());
+    Check(read.firstLeftOut.size() == std::min(read.leftOutCount, kListedLeftOut));
+    Check(std::is_sorted(read.firstLeftOut.begin(), read.firstLeftOut.end(),
+                         [](const LeftOutRow& a, const LeftOutRow& b) { return a.line < b.line; }));
+    Check(read.firstLeftOut.empty() || read.firstLeftOut.front().line >= 1);
+    Check(read.shape == FileShape::Table || read.days.empty());
+
+    ImportReader reader(options);
+    for (std::size_t at = 0; at < size;) {
+        seed = seed * 1103515245u + 12345u;
+        const std::size_t chunk = std::min<std::size_t>(size - at, 1 + (seed >> 16) % 5000);
+        reader.Feed(input.subspan(at, chunk));
+        at += chunk;
     }
-
-    const std::string csv = WriteCyclesCsv(ComputeCycleHistory(plan.newStarts));
-    const ImportScan again =
-        ScanImport(std::span(reinterpret_cast<const std::uint8_t*>(csv.data()), csv.size()));
-    Check(again.badLineCount == 0);
-    Check(again.dates == plan.newStarts);
+    Check(Same(reader.Finish(), read));
     return 0;
 }
