@@ -31,6 +31,12 @@ row "export 10,000 period starts as CSV" "$(native ExportCsv/10000)"
 row "export 12 months of predictions as iCalendar, 10,000 marks" "$(native ExportIcs/10000)"
 row "import 10,000 period starts from CSV (read and plan)" "$(native ImportCsv/10000/0)"
 
+log "import of a 200 MB per-day log, natively"
+build_native_bench lunabel_import_bench >/dev/null
+while IFS='|' read -r label figure; do
+    row "$label" "$figure"
+done < <("$lunabel_bench_native_build/bin/lunabel_import_bench")
+
 app=""
 data=""
 finish() {

@@ -35,11 +35,13 @@ struct Reading {
 template <typename Row> Reading Read(const Row& row, DateOrder order, DateKey today) {
     const auto first = ResolveDate(row.start, order, today);
     const auto end = row.length > 0 ? first : ResolveDate(row.end, order, today);
+    Reading reading;
     if (!first || !end) {
-        return {.leftOut = LeftOut::WrongOrder};
+        reading.leftOut = LeftOut::WrongOrder;
+        return reading;
     }
     const std::int64_t span = row.length > 0 ? row.length - 1 : DayOf(*end) - DayOf(*first);
-    Reading reading{.fits = true};
+    reading.fits = true;
     if (span < 0) {
         reading.leftOut = LeftOut::BadDate;
     } else if (span > kLongestPeriodSpan) {
@@ -114,6 +116,7 @@ void DayList::AddSpan(std::size_t line, const CellDate& start, int length, Flow 
 }
 
 void DayList::Expand(DateOrder order, std::vector<ImportedDay>& days) const {
+    days.reserve(days_.size() + spans_.size());
     for (const Day& day : days_) {
         const Reading reading = Read(Span{day.date, day.date, 0, day.flow}, order, today_);
         if (!reading.leftOut) {

@@ -1,6 +1,6 @@
 #include "import/FlowWords.h"
 
-#include <initializer_list>
+#include <span>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,30 +10,55 @@
 namespace imports {
 namespace {
 
-using Words = std::initializer_list<std::string_view>;
+using Words = std::span<const std::string_view>;
 
-// All folded: lower case, no diacritics.
-constexpr Words kNoneWords =
-    {
-        "-",       "none",    "no",      "false",  "n",      "off",    "nil",
-        "null",    "nein",    "kein",    "keine",  "nichts", "falsch", "ninguno",
-        "ninguna", "nada",    "sin",     "aucun",  "aucune", "non",    "rien",
-        "faux",    "nessuno", "nessuna", "niente", "brak",   "nie",    "falsz",
-        "zadne",   "nenhum",  "nenhuma", "nao",    "sem",    "falso",  "\xE2\x80\x93", // en dash
-};
+// All folded: lower case, no diacritics. "\xE2\x80\x93" is an en dash.
+constexpr std::string_view kNoneWords[] = {
+    "-",      "none",  "no",     "false",   "n",       "off",     "nil",    "null",        "nein",
+    "kein",   "keine", "nichts", "falsch",  "ninguno", "ninguna", "nada",   "sin",         "aucun",
+    "aucune", "non",   "rien",   "faux",    "nessuno", "nessuna", "niente", "brak",        "nie",
+    "falsz",  "zadne", "nenhum", "nenhuma", "nao",     "sem",     "falso",  "\xE2\x80\x93"};
 // Stems: Schmierblutung, manchado, manchas, tache, perdite, plamienie, escape.
-constexpr Words kSpottingStems = {"spot",   "schmier", "zwischenblutung", "manch",         "tache",
-                                  "perdit", "plamien", "escape",          "intermenstrual"};
-constexpr Words kYesWords = {"true", "yes",    "y",         "x",         "1",    "ja",
-                             "wahr", "si",     "verdadero", "oui",       "vrai", "vero",
-                             "tak",  "prawda", "sim",       "verdadeiro"};
+constexpr std::string_view kSpottingStems[] = {"spot",    "schmier", "zwischenblutung",
+                                               "manch",   "tache",   "perdit",
+                                               "plamien", "escape",  "intermenstrual"};
+constexpr std::string_view kYesWords[] = {
+    "true",      "yes", "y",    "x",    "1",   "ja",     "wahr", "si",
+    "verdadero", "oui", "vrai", "vero", "tak", "prawda", "sim",  "verdadeiro"};
 // Events near a period that are not one: "fertile period", "periodo fertile".
-constexpr Words kNotPeriodStems = {"fertil", "ovula", "eisprung", "owulac"};
-constexpr Words kPeriodStems = {
+constexpr std::string_view kNotPeriodStems[] = {"fertil", "ovula", "eisprung", "owulac"};
+constexpr std::string_view kPeriodStems[] = {
     "menstrua", "mestrua", "menses",     "period",   "bleeding", "blutung",     "regel",
     "sangrado", "regla",   "saignement", "regles",   "flusso",   "flujo",       "flux",
     "fluxo",    "flow",    "miesiaczk",  "krwawien", "okres",    "sangramento",
 };
+
+// "Period" names a column of dates as often as a flow column: the cells settle it.
+constexpr std::string_view kDateWords[] = {"date",  "dates",  "day",     "datum",   "tag",
+                                           "fecha", "dia",    "jour",    "data",    "giorno",
+                                           "dzien", "period", "periode", "periodo", "okres"};
+constexpr std::string_view kStartWords[] = {
+    "start", "started", "begin",    "beginning", "from",  "startdatum", "beginn",   "anfang",
+    "von",   "inicio",  "comienzo", "desde",     "debut", "inizio",     "poczatek", "od"};
+constexpr std::string_view kEndWords[] = {"end",    "ended", "until",  "enddatum", "ende",
+                                          "bis",    "fin",   "final",  "hasta",    "fine",
+                                          "koniec", "fim",   "termino"};
+constexpr std::string_view kLengthWords[] = {
+    "length",   "duration", "days",      "lange",   "dauer", "tage",
+    "duracion", "dias",     "longitud",  "duree",   "jours", "longueur",
+    "durata",   "giorni",   "lunghezza", "dlugosc", "dni",   "duracao"};
+constexpr std::string_view kFlowWords[] = {
+    "flow",          "bleeding",  "period",      "menstruation", "menstrual",    "intensity",
+    "menses",        "blutung",   "starke",      "periode",      "regel",        "flujo",
+    "sangrado",      "regla",     "intensidad",  "menstruacion", "periodo",      "flux",
+    "saignement",    "regles",    "intensite",   "flusso",       "mestruazioni", "mestruazione",
+    "sanguinamento", "intensita", "krwawienie",  "miesiaczka",   "okres",        "menstruacja",
+    "intensywnosc",  "fluxo",     "sangramento", "menstruacao",  "intensidade"};
+constexpr std::string_view kCategoryWords[] = {
+    "category",  "type", "event",  "kind",      "kategorie", "typ",    "art",       "ereignis",
+    "categoria", "tipo", "evento", "categorie", "evenement", "rodzaj", "zdarzenie", "kategoria"};
+constexpr std::string_view kFlowLevelWords[] = {"bleeding.value"};
+constexpr std::string_view kExcludeWords[] = {"bleeding.exclude"};
 
 struct RoleWords {
     ColumnRole role;
@@ -41,34 +66,18 @@ struct RoleWords {
 };
 
 const RoleWords kHeaderWords[] = {
-    {ColumnRole::Date,
-     {"date", "dates", "day", "datum", "tag", "fecha", "dia", "jour", "data", "giorno", "dzien",
-      "period", "periode", "periodo", "okres"}},
-    {ColumnRole::Start,
-     {"start", "started", "begin", "beginning", "from", "startdatum", "beginn", "anfang", "von",
-      "inicio", "comienzo", "desde", "debut", "inizio", "poczatek", "od"}},
-    {ColumnRole::End,
-     {"end", "ended", "until", "enddatum", "ende", "bis", "fin", "final", "hasta", "fine", "koniec",
-      "fim", "termino"}},
-    {ColumnRole::Length,
-     {"length", "duration", "days", "lange", "dauer", "tage", "duracion", "dias", "longitud",
-      "duree", "jours", "longueur", "durata", "giorni", "lunghezza", "dlugosc", "dni", "duracao"}},
-    {ColumnRole::Flow,
-     {"flow",          "bleeding",  "period",      "menstruation", "menstrual",    "intensity",
-      "menses",        "blutung",   "starke",      "periode",      "regel",        "flujo",
-      "sangrado",      "regla",     "intensidad",  "menstruacion", "periodo",      "flux",
-      "saignement",    "regles",    "intensite",   "flusso",       "mestruazioni", "mestruazione",
-      "sanguinamento", "intensita", "krwawienie",  "miesiaczka",   "okres",        "menstruacja",
-      "intensywnosc",  "fluxo",     "sangramento", "menstruacao",  "intensidade"}},
-    {ColumnRole::Category,
-     {"category", "type", "event", "kind", "kategorie", "typ", "art", "ereignis", "categoria",
-      "tipo", "evento", "categorie", "evenement", "rodzaj", "zdarzenie", "kategoria"}},
-    {ColumnRole::FlowLevel, {"bleeding.value"}},
-    {ColumnRole::Exclude, {"bleeding.exclude"}},
+    {ColumnRole::Date, kDateWords},
+    {ColumnRole::Start, kStartWords},
+    {ColumnRole::End, kEndWords},
+    {ColumnRole::Length, kLengthWords},
+    {ColumnRole::Flow, kFlowWords},
+    {ColumnRole::Category, kCategoryWords},
+    {ColumnRole::FlowLevel, kFlowLevelWords},
+    {ColumnRole::Exclude, kExcludeWords},
 };
 
 // A length of a cycle is no length of a period.
-constexpr Words kCycleWords = {"cycle", "zyklus", "ciclo", "cykl", "cyklu"};
+constexpr std::string_view kCycleWords[] = {"cycle", "zyklus", "ciclo", "cykl", "cyklu"};
 
 // More words than this make a title or a note, not a header.
 constexpr std::size_t kHeaderWordLimit = 4;

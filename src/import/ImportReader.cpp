@@ -68,12 +68,18 @@ bool ZipHoldsWorkbook(std::span<const std::uint8_t> head, std::span<const std::u
     return openDocumentNamed && openDocumentSpreadsheet;
 }
 
+ImportRead ShapedRead(FileShape shape) {
+    ImportRead read;
+    read.shape = shape;
+    return read;
+}
+
 // A file read as nothing but its shape.
 class ShapeOnly final : public FormatReader {
 public:
     explicit ShapeOnly(FileShape shape) : shape_(shape) {}
     void Feed(std::span<const std::uint8_t>) override {}
-    ImportRead Finish() override { return ImportRead{.shape = shape_}; }
+    ImportRead Finish() override { return ShapedRead(shape_); }
 
 private:
     FileShape shape_;
@@ -98,7 +104,7 @@ public:
     }
     ImportRead Finish() override {
         if (ZipHoldsWorkbook(head_, tail_)) {
-            return ImportRead{.shape = FileShape::Workbook};
+            return ShapedRead(FileShape::Workbook);
         }
         return archive_->Finish();
     }

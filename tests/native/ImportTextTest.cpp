@@ -17,6 +17,12 @@ namespace {
 
 using namespace imports;
 
+ReadOptions Today() {
+    ReadOptions options;
+    options.today = MakeDateKey(2024, 6, 15);
+    return options;
+}
+
 std::span<const std::uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
@@ -193,7 +199,7 @@ std::string ZipEntry(const std::string& name, const std::string& data) {
 }
 
 TEST(ImportTextTest, AZipIsAWorkbookWhenItsEntriesSaySo) {
-    const ReadOptions options{.today = MakeDateKey(2024, 6, 15)};
+    const ReadOptions options = Today();
     const struct {
         std::string bytes;
         FileShape shape;
@@ -257,7 +263,7 @@ TEST(ImportTextTest, ATableReadsTheSameAtEverySplitPoint) {
                               "kein Datum;;\r\n"
                               "05.02.2024;keine;\r\n";
     const std::string list = "Date\tFlow\r\n3/2/2024\theavy\r\n4/2/2024\tlight\r\n?\t\r\n";
-    const ReadOptions options{.today = MakeDateKey(2024, 6, 15)};
+    const ReadOptions options = Today();
     for (const std::string& bytes : {table, Utf16LE(list), std::string("\xEF\xBB\xBF") + table}) {
         const std::string whole = ReadTable(bytes, options, bytes.size());
         for (std::size_t split = 0; split < bytes.size(); ++split) {
@@ -281,7 +287,7 @@ TEST(ImportTextTest, ABigFileReadsTheSameInSmallChunks) {
         }
     }
     ASSERT_GT(file.size(), 3 * 4096u);
-    const ReadOptions options{.today = MakeDateKey(2024, 6, 15)};
+    const ReadOptions options = Today();
     const std::string whole = Describe(ReadImport(Bytes(file), options));
     for (const std::size_t chunk : {1u, 7u, 4095u, 4097u}) {
         ImportReader reader(options);
