@@ -54,7 +54,18 @@ TableColumns FindColumns(std::span<const SampleRecord> records) {
         }
     }
     TableColumns columns;
-    columns.dataStart = header ? *header + 1 : (firstDated < records.size() ? firstDated : 0);
+    if (header) {
+        columns.dataStart = *header + 1;
+    } else if (firstDated < records.size()) {
+        columns.dataStart = firstDated;
+    } else {
+        // Nothing to tell a header by: the first row is taken for one.
+        const auto first = std::find_if(records.begin(), records.end(), [](const SampleRecord& r) {
+            return !IsBlankRecord(r.fields);
+        });
+        columns.dataStart =
+            first == records.end() ? 0 : static_cast<std::size_t>(first - records.begin()) + 1;
+    }
 
     std::vector<ColumnStats> stats;
     if (header) {
