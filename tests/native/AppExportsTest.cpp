@@ -324,4 +324,19 @@ TEST(AppExportsTest, ChunkSizesChangeNothing) {
     }
 }
 
+// A download cut short: what inflated before the cut is read, nothing after.
+TEST(AppExportsTest, AZipCutShortGivesTheDaysBeforeTheCut) {
+    const Bytes zip = HealthZip(true, true);
+    const ImportRead whole = ReadWhole(Kind::Zip, zip);
+    std::size_t cutsWithSomeDays = 0;
+    for (std::size_t size = 0; size < zip.size(); size += 31) {
+        const ImportRead cut = ReadWhole(
+            Kind::Zip, Bytes(zip.begin(), zip.begin() + static_cast<std::ptrdiff_t>(size)));
+        ASSERT_LE(cut.days.size(), whole.days.size());
+        EXPECT_TRUE(std::equal(cut.days.begin(), cut.days.end(), whole.days.begin()));
+        cutsWithSomeDays += !cut.days.empty() && cut.days.size() < whole.days.size();
+    }
+    EXPECT_GT(cutsWithSomeDays, 0u);
+}
+
 } // namespace
