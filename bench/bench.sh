@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Every speed and size figure of Lunabel in one table: the data file with
-# 100,000 marks (native), the main window's answers to the user while it saves
-# as you go and a ten-year print to the PDF queue (under Wine), start-up side
-# by side with a bare window, the executable's size and the running program's
-# start-up and peak working set. Builds what it needs. LUNABEL_STARTUP_ROUNDS
-# sets how many times each program of the side-by-side start-up is started (30).
+# 100,000 marks and imports of 200 MB (native), the main window's answers to
+# the user while it saves as you go and a ten-year print to the PDF queue
+# (under Wine), start-up side by side with a bare window, the executable's
+# size and the running program's start-up and peak working set. Builds what
+# it needs. LUNABEL_STARTUP_ROUNDS sets how many times each program of the
+# side-by-side start-up is started (30).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 ./scripts/setup.sh >/dev/null
@@ -36,6 +37,12 @@ build_native_bench lunabel_import_bench >/dev/null
 while IFS='|' read -r label figure; do
     row "$label" "$figure"
 done < <("$lunabel_bench_native_build/bin/lunabel_import_bench")
+
+log "import of a 200 MB Apple Health export, natively"
+build_native_bench lunabel_health_export_bench >/dev/null
+while IFS='|' read -r label figure; do
+    row "$label" "$figure"
+done < <("$lunabel_bench_native_build/bin/lunabel_health_export_bench")
 
 app=""
 data=""

@@ -84,6 +84,9 @@ std::optional<XmlTag> XmlTokens::Next() {
             SkipText();
             continue;
         }
+        if (state_ == State::Value && ReadValueRun()) {
+            continue;
+        }
         const std::uint8_t byte = input_[at_];
         if (Step(byte)) {
             ++at_;
@@ -110,6 +113,24 @@ void XmlTokens::SkipText() {
         tagLine_ = line_;
         state_ = State::TagOpen;
     }
+}
+
+// The plain bytes of an attribute value, up to its quote or a reference,
+// stored at once: values are most of a Health export's bytes.
+bool XmlTokens::ReadValueRun() {
+    const std::uint8_t* from = input_.data() + at_;
+    const std::uint8_t* end =
+        std::find_if(from, input_.data() + input_.size(), [&](std::uint8_t byte) {
+            return byte == static_cast<std::uint8_t>(quote_) || byte == '&';
+        });
+    if (end == from) {
+        return false;
+    }
+    line_ += static_cast<std::size_t>(std::count(from, end, '\n'));
+    Store(current_ ? &current_->value : nullptr,
+          {reinterpret_cast<const char*>(from), static_cast<std::size_t>(end - from)});
+    at_ += static_cast<std::size_t>(end - from);
+    return true;
 }
 
 bool XmlTokens::Step(std::uint8_t byte) {

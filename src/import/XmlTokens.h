@@ -61,6 +61,7 @@ private:
     };
 
     void SkipText();
+    bool ReadValueRun(); // whether it read anything
     bool Step(std::uint8_t byte);
     bool StepDeclaration(std::uint8_t byte);
     bool StepAttributes(std::uint8_t byte);
