@@ -113,6 +113,12 @@ struct Entry {
     }
 
     void Set(std::string name, std::string_view value, bool cut) {
+        // No date, type or flow word is longer: nested entries keep little.
+        constexpr std::size_t kLongestValue = 256;
+        if (value.size() > kLongestValue) {
+            value = {};
+            cut = true;
+        }
         for (Field& field : fields) {
             if (field.name == name) {
                 field.value.assign(value);

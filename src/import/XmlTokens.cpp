@@ -127,7 +127,7 @@ bool XmlTokens::ReadValueRun() {
         return false;
     }
     line_ += static_cast<std::size_t>(std::count(from, end, '\n'));
-    Store(current_ ? &current_->value : nullptr,
+    Store(CurrentValue(),
           {reinterpret_cast<const char*>(from), static_cast<std::size_t>(end - from)});
     at_ += static_cast<std::size_t>(end - from);
     return true;
@@ -263,7 +263,7 @@ bool XmlTokens::StepAttributes(std::uint8_t byte) {
             Emit(false, false);
         } else if (!IsSpace(byte)) {
             StartAttribute();
-            Store(current_ ? &current_->name : nullptr, text);
+            Store(CurrentName(), text);
             state_ = State::AttributeName;
         }
         return true;
@@ -276,7 +276,7 @@ bool XmlTokens::StepAttributes(std::uint8_t byte) {
             state_ = State::BetweenAttributes; // an attribute with no value
             return false;
         } else {
-            Store(current_ ? &current_->name : nullptr, text);
+            Store(CurrentName(), text);
         }
         return true;
     case State::AfterAttributeName:
@@ -303,7 +303,7 @@ bool XmlTokens::StepAttributes(std::uint8_t byte) {
             reference_.clear();
             state_ = State::Reference;
         } else {
-            Store(current_ ? &current_->value : nullptr, text);
+            Store(CurrentValue(), text);
         }
         return true;
     case State::Reference:
@@ -315,7 +315,7 @@ bool XmlTokens::StepAttributes(std::uint8_t byte) {
             reference_ += static_cast<char>(byte);
             return true;
         }
-        Store(current_ ? &current_->value : nullptr, "&" + reference_);
+        Store(CurrentValue(), "&" + reference_);
         state_ = State::Value;
         return false;
     default: // SelfClosing
@@ -342,7 +342,7 @@ void XmlTokens::StartAttribute() {
 
 void XmlTokens::EndReference() {
     const auto text = ReferencedText(reference_);
-    Store(current_ ? &current_->value : nullptr, text ? *text : "&" + reference_ + ";");
+    Store(CurrentValue(), text ? *text : "&" + reference_ + ";");
     state_ = State::Value;
 }
 

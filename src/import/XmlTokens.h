@@ -68,6 +68,9 @@ private:
     void StartAttribute();
     void EndReference();
     void Store(std::string* into, std::string_view bytes);
+    // Where the attribute being read goes: nowhere once the tag is cut.
+    std::string* CurrentName() { return current_ ? &current_->name : nullptr; }
+    std::string* CurrentValue() { return current_ ? &current_->value : nullptr; }
     void Emit(bool isEnd, bool selfClosing);
 
     std::span<const std::uint8_t> input_;
