@@ -1,23 +1,22 @@
 // Reading Apple Health's export.xml as large as a few years of a watch make
-// it: 200 MB, nearly all steps and heart rate, fed in 1 MiB chunks as Import
-// reads the file. Memory must stay that of the days kept, whatever the size:
-// the peak resident set is reported beside the time. Run it alone (its own
-// process) for the peak to be its own: bench.sh does.
-#include <benchmark/benchmark.h>
-
+// it: 200 MB, nearly all steps and heart rate, generated a chunk at a time and
+// fed in 1 MiB chunks as Import reads the file. Memory must stay that of the
+// days kept, whatever the size. Prints "label|figure" rows for bench.sh: the
+// time spent reading and the process's peak resident memory.
 #include <sys/resource.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "import/AppExports.h"
 
-namespace {
-
 using namespace imports;
+
+namespace {
 
 constexpr std::size_t kExportBytes = 200u * 1024 * 1024;
 constexpr std::size_t kChunkBytes = 1024 * 1024;
@@ -114,44 +113,48 @@ std::string MenstrualFlow(DateKey day, bool first) {
     return record + "</Record>\n";
 }
 
-void ReadHealthExport(benchmark::State& state) {
+} // namespace
+
+int main() {
+    ReadOptions options;
+    options.today = MakeDateKey(kFirstYear + kYears, 12, 31);
+    const auto reader = MakeHealthXmlReader(options);
+    ChunkedFeed feed(*reader);
+    feed.Append(kHeader);
+    // So many step and heart-rate records a day that the file reaches its
+    // size by the last day, and five days of bleeding every 28.
     const int days = kYears * 365;
-    for (auto _ : state) {
-        ReadOptions options;
-        options.today = MakeDateKey(kFirstYear + kYears, 12, 31);
-        const auto reader = MakeHealthXmlReader(options);
-        ChunkedFeed feed(*reader);
-        feed.Append(kHeader);
-        // Spread evenly: so many step and heart-rate records an hour that the
-        // file reaches its size by the last day.
-        std::size_t bleedingDays = 0;
-        const std::size_t perDay = kExportBytes / days;
-        for (int index = 0; index < days; ++index) {
-            const DateKey day = DayAt(index);
-            if (index % 28 < 5) {
-                feed.Append(MenstrualFlow(day, index % 28 == 0));
-                ++bleedingDays;
-            }
-            const std::size_t dayEnd = static_cast<std::size_t>(index + 1) * perDay;
-            for (int hour = 0; feed.Fed() < dayEnd; hour = (hour + 1) % 24) {
-                feed.Append(StepsAndHeartRate(day, hour));
-            }
+    const std::size_t perDay = kExportBytes / days;
+    std::size_t bleedingDays = 0;
+    for (int index = 0; index < days; ++index) {
+        const DateKey day = DayAt(index);
+        if (index % 28 < 5) {
+            feed.Append(MenstrualFlow(day, index % 28 == 0));
+            ++bleedingDays;
         }
-        feed.Append("</HealthData>\n");
-        feed.Flush();
-        const auto start = std::chrono::steady_clock::now();
-        const ImportRead read = reader->Finish();
-        const std::chrono::duration<double> finishing = std::chrono::steady_clock::now() - start;
-        if (read.days.size() != bleedingDays || read.leftOutCount != 0) {
-            state.SkipWithError("days lost");
+        const std::size_t dayEnd = static_cast<std::size_t>(index + 1) * perDay;
+        for (int hour = 0; feed.Fed() < dayEnd; hour = (hour + 1) % 24) {
+            feed.Append(StepsAndHeartRate(day, hour));
         }
-        state.SetIterationTime(feed.ReadingSeconds() + finishing.count());
-        state.SetBytesProcessed(static_cast<std::int64_t>(feed.Fed()));
+    }
+    feed.Append("</HealthData>\n");
+    feed.Flush();
+    const auto started = std::chrono::steady_clock::now();
+    const ImportRead read = reader->Finish();
+    const double seconds =
+        feed.ReadingSeconds() +
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    if (read.days.size() != bleedingDays || read.leftOutCount != 0) {
+        std::fprintf(stderr, "health export bench: %zu days and %zu left out of %zu\n",
+                     read.days.size(), read.leftOutCount, bleedingDays);
+        return 1;
     }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    state.counters["peak_rss_MiB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    std::printf("import a %zu MB Apple Health export.xml in 1 MiB chunks|%.2f s (%.0f MB/s)\n",
+                feed.Fed() / 1000000, seconds, static_cast<double>(feed.Fed()) / 1e6 / seconds);
+    std::printf("peak memory of that import (ru_maxrss), %zu days kept|%.1f MiB\n",
+                read.days.size(), static_cast<double>(usage.ru_maxrss) / 1024.0);
+    return 0;
 }
-BENCHMARK(ReadHealthExport)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
-
-} // namespace
