@@ -16,9 +16,8 @@ public:
     virtual ImportRead Finish() = 0;
 };
 
-// The reader for a file of this shape. Readers of JSON, XML (Apple Health)
-// and zip archives plug in here; until they do, those shapes read as nothing
-// but their shape.
+// The reader for a file of this shape: tables, JSON and XML (Apple Health)
+// exports, zips; the other shapes read as nothing but their shape.
 std::unique_ptr<FormatReader> ReaderFor(FileShape shape, const ReadOptions& options);
 
 } // namespace imports

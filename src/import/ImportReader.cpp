@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
+#include "import/AppExports.h"
 #include "import/TableReader.h"
 
 namespace imports {
@@ -146,15 +147,17 @@ FileShape SniffShape(std::span<const std::uint8_t> head) {
     return first == std::string_view::npos ? FileShape::Table : ShapeOfFirst(body[first]);
 }
 
-// ---- Readers of each shape: JSON, XML and zip readers plug in here. ----
 std::unique_ptr<FormatReader> ReaderFor(FileShape shape, const ReadOptions& options) {
     switch (shape) {
     case FileShape::Empty:
     case FileShape::Table:
         return std::make_unique<TableReader>(options);
-    case FileShape::Json:    // a JSON reader
-    case FileShape::Xml:     // an XML reader (Apple Health)
-    case FileShape::Archive: // a reader of the zips that apps export
+    case FileShape::Json:
+        return MakeJsonReader(options);
+    case FileShape::Xml:
+        return MakeHealthXmlReader(options);
+    case FileShape::Archive:
+        return MakeZipReader(options);
     case FileShape::Workbook:
     case FileShape::Database:
     case FileShape::Binary:

@@ -12,6 +12,7 @@
 
 #include "import/AppExports.h"
 #include "import/DateText.h"
+#include "import/DayList.h"
 #include "import/DayTally.h"
 #include "import/FlowWords.h"
 #include "import/JsonTokens.h"
@@ -55,18 +56,17 @@ constexpr std::array<std::string_view, 9> kAmountNames = {
     "intensity", "value.option", "value",         "option"};
 constexpr std::array<std::string_view, 2> kExcludeNames = {"exclude", "excluded"};
 
-constexpr std::array<std::string_view, 9> kPeriodWords = {
+// Lists whose entries are all period days, or all spotting, by their whole
+// key: "period_predictions" is none of them.
+constexpr std::array<std::string_view, 9> kPeriodLists = {
     "period",     "periods",      "cycles",        "bleeding", "bleedings",
     "perioddays", "menstruation", "menstruations", "menses"};
-constexpr std::array<std::string_view, 2> kSpottingWords = {"spotting", "spottings"};
+constexpr std::array<std::string_view, 2> kSpottingLists = {"spotting", "spottings"};
 
 bool IsKeptName(std::string_view name) {
     return IsOneOf(name, kDateNames) || IsOneOf(name, kEndNames) || IsOneOf(name, kTypeNames) ||
            IsOneOf(name, kAmountNames) || IsOneOf(name, kExcludeNames);
 }
-
-// Longer than this between a period's first and last day is not one period.
-constexpr std::int64_t kLongestPeriodSpan = 15;
 
 std::int64_t DayOf(DateKey key) {
     return DayNumber(KeyYear(key), KeyMonth(key), KeyDay(key));
@@ -237,10 +237,10 @@ private:
             if (frame->entryLevel) {
                 break;
             }
-            if (IsOneOf(frame->key, kPeriodWords)) {
+            if (IsOneOf(frame->key, kPeriodLists)) {
                 return ListKind::Periods;
             }
-            if (IsOneOf(frame->key, kSpottingWords)) {
+            if (IsOneOf(frame->key, kSpottingLists)) {
                 return ListKind::Spotting;
             }
         }
@@ -259,14 +259,14 @@ private:
             break;
         }
         if (const Field* type = entry.FirstOf(kTypeNames)) {
-            const std::string word = NameOf(type->value);
-            if (IsOneOf(word, kPeriodWords)) {
+            switch (ReadEventKind(type->value)) {
+            case EventKind::Period:
                 return AmountOf(entry);
-            }
-            if (IsOneOf(word, kSpottingWords)) {
+            case EventKind::Spotting:
                 return Flow::Spotting;
+            case EventKind::Other:
+                return std::nullopt;
             }
-            return std::nullopt;
         }
         if (const Field* flow = entry.FirstOf(kFlowNames)) {
             return ReadFlowValue(flow->value);
@@ -294,7 +294,7 @@ private:
             return;
         }
         const Field* exclude = entry.FirstOf(kExcludeNames);
-        if (exclude && (exclude->value == "true" || exclude->value == "1")) {
+        if (exclude && ReadYes(exclude->value)) {
             tally_.LeaveOut(entry.line, LeftOut::Excluded);
             return;
         }

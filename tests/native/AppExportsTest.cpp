@@ -13,6 +13,7 @@
 #include <zlib.h>
 
 #include "HistoryStarts.h"
+#include "import/ImportReader.h"
 
 namespace {
 
@@ -303,6 +304,21 @@ TEST(AppExportsTest, ReadsThePeriodsInEachKindOfExport) {
         EXPECT_EQ(CountFlow(read, Flow::Spotting), file.spottingDays);
         EXPECT_EQ(read.leftOutCount, file.leftOut);
         EXPECT_EQ(ListedOf(read), file.listed);
+    }
+}
+
+// Import tells each kind by its first bytes and hands it to the same reader.
+TEST(AppExportsTest, ImportSendsEachExportToItsReader) {
+    ReadOptions options;
+    options.today = kToday;
+    for (const FileCase& file : FileCases()) {
+        SCOPED_TRACE(file.name);
+        const ImportRead direct = ReadWhole(file.kind, file.bytes);
+        const ImportRead dispatched = ReadImport(file.bytes, options);
+        EXPECT_EQ(dispatched.shape, direct.shape);
+        EXPECT_EQ(dispatched.days, direct.days);
+        EXPECT_EQ(dispatched.leftOutCount, direct.leftOutCount);
+        EXPECT_EQ(ListedOf(dispatched), ListedOf(direct));
     }
 }
 
