@@ -12,7 +12,8 @@
 #include "cycle/CalendarData.h"
 #include "history/CycleExport.h"
 #include "history/CycleHistory.h"
-#include "history/CycleImport.h"
+#include "import/ImportPlan.h"
+#include "import/ImportReader.h"
 
 namespace {
 
@@ -70,30 +71,17 @@ void ImportCsv(benchmark::State& state) {
     const auto starts = StartsEvery28Days(state.range(0));
     const std::string csv = WriteCyclesCsv(ComputeCycleHistory(starts));
     const std::vector<DateKey> marks = state.range(1) ? starts : std::vector<DateKey>{};
+    imports::ReadOptions options;
+    options.today = MakeDateKey(9999, 12, 31);
     for (auto _ : state) {
-        const ImportPlan plan = PlanImport(ScanImport(Bytes(csv)).dates, marks, 5);
-        if (plan.startsFound != starts.size()) {
+        const imports::ImportRead read = imports::ReadImport(Bytes(csv), options);
+        const imports::ImportPlan plan = imports::PlanImport(read.days, marks, 5);
+        if (plan.StartsFound() != starts.size()) {
             state.SkipWithError("starts lost");
         }
         benchmark::DoNotOptimize(plan);
     }
 }
 BENCHMARK(ImportCsv)->Args({10'000, 0})->Args({10'000, 1})->Unit(benchmark::kMillisecond);
-
-// The largest file import reads: a whole size limit of dates, one per line.
-void ImportAtSizeLimit(benchmark::State& state) {
-    std::string text;
-    for (const DateKey day : ConsecutiveDays(static_cast<std::int64_t>(kImportSizeLimit / 11))) {
-        char line[16];
-        std::snprintf(line, sizeof line, "%04d-%02d-%02d\n", KeyYear(day), KeyMonth(day),
-                      KeyDay(day));
-        text += line;
-    }
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(PlanImport(ScanImport(Bytes(text)).dates, {}, 5));
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
-}
-BENCHMARK(ImportAtSizeLimit)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -304,6 +304,7 @@ for pct in 100 $scales; do
   render dlg_help 414x396 rgba "$frost"
   render dlg_about 324x292 rgba "$frost"
   render dlg_history 660x490 rgba "$frost"
+  render dlg_import 540x420 rgba "$frost"
   render heart_small 7x6 rgba '#fffcfb'
   # The help pages lie on the help dialog's body, from (11, 57) of its picture.
   render help_keyboard 386x174 rgba dlg_help@11,57

@@ -52,9 +52,11 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
 } // namespace
 
 CycleHistoryDlg::CycleHistoryDlg(HWND view, CalendarData& calendarData,
-                                 std::wstring& viewPrinterName, DeviceSettings& viewPrinterSettings)
+                                 std::wstring& viewPrinterName, DeviceSettings& viewPrinterSettings,
+                                 imports::ImportUndo& viewLastImport)
     : TransparentDlg(view), labelFont(MakeLabelFont()), titleFont(MakeTitleFont(DisplayScale())),
-      data(calendarData), printerName(viewPrinterName), printerSettings(viewPrinterSettings) {}
+      data(calendarData), printerName(viewPrinterName), printerSettings(viewPrinterSettings),
+      lastImport(viewLastImport) {}
 
 CycleHistoryDlg::~CycleHistoryDlg() = default;
 
@@ -233,7 +235,7 @@ LRESULT CycleHistoryDlg::OnExport(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CycleHistoryDlg::OnImport(WORD, WORD, HWND, BOOL&) {
-    if (ImportHistory(hwnd_, data)) {
+    if (ImportHistory(hwnd_, data, lastImport)) {
         Refresh();
     }
     return 0;

@@ -3,7 +3,7 @@
 // her own cycles, a printed summary, export and import. Every change of her
 // data goes through CalendarData; the owner shows it once the dialog closes.
 //
-//   CycleHistoryDlg dialog(view, data, printerName, printerSettings);
+//   CycleHistoryDlg dialog(view, data, printerName, printerSettings, lastImport);
 //   dialog.DoModal(view);
 #pragma once
 
@@ -14,6 +14,7 @@
 #include "framework/Gdi.h"
 #include "history/CycleHistory.h"
 #include "history/HistoryText.h"
+#include "import/ImportUndo.h"
 #include "print/DeviceSettings.h"
 #include "skin/TransparentDlg.h"
 
@@ -33,8 +34,9 @@ public:
 
     // `printerName` and `printerSettings` are the view's memory of the last
     // print: the summary preselects that printer and updates both.
+    // `lastImport` keeps what an import here adds, for the view's Undo import.
     CycleHistoryDlg(HWND view, CalendarData& data, std::wstring& printerName,
-                    DeviceSettings& printerSettings);
+                    DeviceSettings& printerSettings, imports::ImportUndo& lastImport);
     ~CycleHistoryDlg() override;
 
     BEGIN_MSG_MAP(CycleHistoryDlg)
@@ -78,6 +80,7 @@ private:
     CycleHistory history;
     std::wstring& printerName;
     DeviceSettings& printerSettings;
+    imports::ImportUndo& lastImport;
     // The row the list asked about last, and the text handed out for it.
     std::size_t cachedRow = static_cast<std::size_t>(-1);
     CycleRow cachedText;

@@ -9,10 +9,10 @@
 #include "framework/AppModule.h"
 #include "framework/FileDialog.h"
 #include "framework/ResourceText.h"
-#include "text/TextFormat.h"
+#include "dialogs/ImportPreviewDlg.h"
 #include "history/CycleExport.h"
 #include "history/CycleHistory.h"
-#include "history/CycleImport.h"
+#include "import/BackgroundRead.h"
 #include "product.h"
 #include "resource.h"
 
@@ -77,40 +77,6 @@ std::string CalendarFile(const CalendarData& data) {
     return WritePredictionsIcs(data, options);
 }
 
-std::wstring FileName(const std::wstring& path) {
-    return ::PathFindFileNameW(path.c_str());
-}
-
-std::wstring BadLinesText(const ImportScan& scan) {
-    const std::wstring separator = LoadResourceString(IDS_LIST_SEPARATOR);
-    std::wstring list;
-    for (const std::size_t line : scan.firstBadLines) {
-        if (!list.empty()) {
-            list += separator;
-        }
-        list += std::to_wstring(line);
-    }
-    const auto count = static_cast<long long>(scan.badLineCount);
-    const auto more = count - static_cast<long long>(scan.firstBadLines.size());
-    if (more > 0) {
-        return FormatCountString(IDS_IMPORT_BAD_LINES_MORE, count, {list, std::to_wstring(more)});
-    }
-    return FormatCountString(IDS_IMPORT_BAD_LINES, count, {list});
-}
-
-// How many starts are new, how many were found, which lines were not
-// understood: each a sentence of its own, one per line.
-std::wstring ImportQuestion(const ImportScan& scan, const ImportPlan& plan) {
-    return JoinNonEmpty(
-        {FormatCountString(IDS_IMPORT_ASK, static_cast<long long>(plan.newStarts.size())),
-         plan.alreadyMarked == 0
-             ? std::wstring()
-             : FormatCountString(IDS_IMPORT_FOUND, static_cast<long long>(plan.startsFound),
-                                 {std::to_wstring(plan.alreadyMarked)}),
-         scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)},
-        L"\n");
-}
-
 } // namespace
 
 std::unique_ptr<files::BackgroundReplace> ExportHistory(HWND owner, const CalendarData& data) {
@@ -140,53 +106,19 @@ std::unique_ptr<files::BackgroundReplace> ExportHistory(HWND owner, const Calend
         });
 }
 
-bool ImportHistory(HWND owner, CalendarData& data) {
-    const FileDialogResult chosen =
-        AskOpenPath(owner, {{LoadResourceString(IDS_IMPORT_TYPES), L"*.csv;*.txt"},
-                            {LoadResourceString(IDS_IMPORT_ALL_FILES), L"*.*"}});
+bool ImportHistory(HWND owner, CalendarData& data, imports::ImportUndo& undo) {
+    const FileDialogResult chosen = AskOpenPath(
+        owner, {{LoadResourceString(IDS_IMPORT_TYPES), L"*.csv;*.txt;*.tsv;*.json;*.xml;*.zip"},
+                {LoadResourceString(IDS_IMPORT_ALL_FILES), L"*.*"}});
     if (!PathChosen(owner, chosen)) {
         return false;
     }
-    const files::ReadResult file = files::ReadWhole(chosen.path, kImportSizeLimit);
-    if (file.status == files::ReadStatus::TooLarge) {
-        Tell(owner,
-             FormatResourceString(IDS_IMPORT_TOO_LARGE,
-                                  {FileName(chosen.path), std::to_wstring(kImportSizeLimit >> 20)}),
-             MB_ICONWARNING);
-        return false;
-    }
-    if (file.status != files::ReadStatus::Read) {
-        Tell(owner,
-             FormatResourceString(IDS_IMPORT_READ_FAILED,
-                                  {FileName(chosen.path), SystemErrorText(file.error)}),
-             MB_ICONWARNING);
-        return false;
-    }
-
-    const ImportScan scan = ScanImport(file.bytes);
-    const ImportPlan plan = PlanImport(scan.dates, data.Marks(), data.GetPeriodLength());
-    if (plan.startsFound == 0) {
-        Tell(owner, FormatResourceString(IDS_IMPORT_NO_DATES, {FileName(chosen.path)}),
-             MB_ICONINFORMATION);
-        return false;
-    }
-    if (plan.newStarts.empty()) {
-        Tell(owner,
-             JoinNonEmpty({FormatCountString(IDS_IMPORT_NOTHING_NEW,
-                                             static_cast<long long>(plan.startsFound)),
-                           scan.badLineCount == 0 ? std::wstring() : BadLinesText(scan)},
-                          L"\n"),
-             MB_ICONINFORMATION);
-        return false;
-    }
-    if (::MessageBoxW(owner, ImportQuestion(scan, plan).c_str(),
-                      LoadResourceString(IDS_APP_NAME).c_str(),
-                      MB_YESNO | MB_ICONQUESTION) != IDYES) {
+    ImportPreviewDlg preview(owner, chosen.path, imports::ReadOptionsForUser(), data.Marks(),
+                             data.GetPeriodLength());
+    if (preview.DoModal(owner) != IDOK) {
         return false;
     }
     // Only ever added: her own marks, stray keys included, all stay.
-    std::vector<DateKey> marks = data.Marks();
-    marks.insert(marks.end(), plan.newStarts.begin(), plan.newStarts.end());
-    data.SetMarks(std::move(marks));
+    undo.Add(data, preview.StartsToAdd());
     return true;
 }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "files/Files.h"
+#include "import/ImportUndo.h"
 
 class CalendarData;
 
@@ -17,6 +18,7 @@ class CalendarData;
 // returned object goes. Null when nothing is being written.
 std::unique_ptr<files::BackgroundReplace> ExportHistory(HWND owner, const CalendarData& data);
 
-// Asks for a file, reads it and, once she agrees, adds the new period starts.
-// True when marks were added.
-bool ImportHistory(HWND owner, CalendarData& data);
+// Asks for a file, shows what it would add and, once she agrees, adds the new
+// period starts, kept in `undo` so that they can be taken back. True when
+// marks were added.
+bool ImportHistory(HWND owner, CalendarData& data, imports::ImportUndo& undo);

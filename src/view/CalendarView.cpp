@@ -233,6 +233,11 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case CMD_TODAY:
         GoToToday();
         break;
+    case CMD_UNDO_IMPORT:
+        if (lastImport.Undo(data)) {
+            ReclassifyGrids();
+        }
+        break;
     default:
         handled = FALSE;
         break;
@@ -299,7 +304,7 @@ void CalendarView::OpenSettings() {
 // Use, import and following may all have changed what the grids show.
 void CalendarView::OpenCycleHistory() {
     RunAlone([this] {
-        CycleHistoryDlg dialog(hwnd_, data, printerName, printerSettings);
+        CycleHistoryDlg dialog(hwnd_, data, printerName, printerSettings, lastImport);
         dialog.DoModal(hwnd_);
         ReclassifyGrids();
     });
@@ -484,6 +489,9 @@ void CalendarView::ShowContextMenu(POINT screen, bool onDay) {
             continue;
         }
         UINT text = item.text;
+        if (item.command == CMD_UNDO_IMPORT && !lastImport.CanUndo(data)) {
+            continue;
+        }
         if (item.command == CMD_TOGGLE_DAY) {
             if (!onDay) {
                 continue;

@@ -21,6 +21,7 @@
 #include "framework/Gdi.h"
 #include "framework/MessageLoop.h"
 #include "framework/Window.h"
+#include "import/ImportUndo.h"
 #include "print/DeviceSettings.h"
 #include "skin/IconButton.h"
 
@@ -140,6 +141,8 @@ private:
     // The printer chosen at the last print and its settings, for this run only.
     std::wstring printerName;
     DeviceSettings printerSettings;
+    // The last import from the cycle history, for as long as it can be taken back.
+    imports::ImportUndo lastImport;
     // F1 arrives while a dialog is open too; one dialog at a time.
     bool dialogOpen = false;
     DateKey focus = 0;

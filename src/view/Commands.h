@@ -16,3 +16,5 @@ constexpr WORD CMD_TOGGLE_DAY = 0xC007;
 constexpr WORD CMD_TODAY = 0xC008;
 // The cycle history dialog.
 constexpr WORD CMD_CYCLE_HISTORY = 0xC010;
+// Takes back the last import while nothing else has changed.
+constexpr WORD CMD_UNDO_IMPORT = 0xC011;

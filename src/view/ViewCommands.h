@@ -20,6 +20,8 @@ inline constexpr MenuItem kContextMenu[] = {
     {IDS_MENU_TODAY, CMD_TODAY, IDS_KEY_CTRL_HOME},
     {0, 0, 0},
     {IDS_MENU_CYCLE_HISTORY, CMD_CYCLE_HISTORY, IDS_KEY_CTRL_H},
+    // Only while the last import can be taken back.
+    {IDS_MENU_UNDO_IMPORT, CMD_UNDO_IMPORT, IDS_KEY_CTRL_Z},
     {IDS_MENU_SETTINGS, CMD_SETTINGS, 0},
     {IDS_MENU_PRINT, CMD_PRINT, IDS_KEY_CTRL_P},
     {IDS_MENU_HELP, CMD_HELP, IDS_KEY_F1},
@@ -39,5 +41,5 @@ struct Shortcut {
 inline constexpr Shortcut kShortcuts[] = {
     {VK_SPACE, false, CMD_TOGGLE_DAY}, {VK_RETURN, false, CMD_TOGGLE_DAY},
     {VK_HOME, true, CMD_TODAY},        {'P', true, CMD_PRINT},
-    {'H', true, CMD_CYCLE_HISTORY},
+    {'H', true, CMD_CYCLE_HISTORY},    {'Z', true, CMD_UNDO_IMPORT},
 };

@@ -40,7 +40,7 @@ protected:
     void Run(std::vector<ModalDialogDriver::Step> steps) {
         steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
         driver.Script(std::move(steps));
-        CycleHistoryDlg dialog(driver.Owner(), TestData(), printerName, printerSettings);
+        CycleHistoryDlg dialog(driver.Owner(), TestData(), printerName, printerSettings, lastImport);
         open = &dialog;
         EXPECT_EQ(dialog.DoModal(driver.Owner()), IDCANCEL);
         EXPECT_TRUE(driver.Finished());
@@ -48,6 +48,7 @@ protected:
     }
 
     DataGuard savedData;
+    imports::ImportUndo lastImport;
     historytest::FollowGuard savedFollow;
     ModalDialogDriver driver;
     std::wstring printerName;

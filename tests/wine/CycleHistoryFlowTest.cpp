@@ -33,6 +33,7 @@ using historytest::ScratchFolder;
 
 constexpr wchar_t kHistoryTitle[] = L"Cycle history";
 constexpr wchar_t kMessageTitle[] = L"Lunabel";
+constexpr wchar_t kPreviewTitle[] = L"Import period starts";
 
 std::string ReadText(const std::wstring& path) {
     const auto bytes = ReadFileBytes(path);
@@ -91,6 +92,27 @@ protected:
         const std::wstring text = UserAtKeyboard::MessageText(box);
         user.Keys({VK_RETURN});
         return text;
+    }
+
+    // What the import preview shows once the file is read.
+    struct Preview {
+        std::wstring summary;
+        std::wstring leftOut;
+        int rows = 0;
+        bool orderShown = false;
+        bool canAdd = false;
+    };
+    static Preview ReadPreview(UserAtKeyboard& user) {
+        const HWND dialog = user.AwaitDialog(kPreviewTitle);
+        const HWND progress = ::GetDlgItem(dialog, IDC_PREVIEW_PROGRESS);
+        user.Await([&] { return !::IsWindowVisible(progress); }, "the file read");
+        Preview preview;
+        preview.summary = ControlText(dialog, IDC_PREVIEW_SUMMARY);
+        preview.leftOut = ControlText(dialog, IDC_PREVIEW_LEFT_OUT);
+        preview.rows = ListView_GetItemCount(::GetDlgItem(dialog, IDC_PREVIEW_LIST));
+        preview.orderShown = ::IsWindowVisible(::GetDlgItem(dialog, IDC_PREVIEW_ORDER)) != 0;
+        preview.canAdd = ::IsWindowEnabled(::GetDlgItem(dialog, IDOK)) != 0;
+        return preview;
     }
 
     static void CloseHistory(UserAtKeyboard& user) {
@@ -215,95 +237,147 @@ TEST_F(CycleHistoryFlowTest, ExportWritesCsvOrICalendarWhereSheSays) {
     EXPECT_NE(written.find("BEGIN:VEVENT"), std::string::npos);
 }
 
-TEST_F(CycleHistoryFlowTest, ImportAsksFirstAndAddsOnlyNewStarts) {
+// A tracker's per-day log under a title line: flow on most days "none", a
+// spotting day, a dry day inside a period, a note over two lines that holds
+// a date, a row that is no date and one after today.
+constexpr char kDayLog[] = "My cycle log\r\n"
+                           "Date,Flow,Notes\r\n"
+                           "2025-11-08,none,\r\n"
+                           "2025-11-09,spotting,\r\n"
+                           "2025-11-10,heavy,\r\n"
+                           "2025-11-11,medium,\r\n"
+                           "2025-11-12,none,\"cramps, see\r\n2025-11-20\"\r\n"
+                           "2025-11-13,light,\r\n"
+                           "2025-11-14,none,\r\n"
+                           "2025-12-08,heavy,\r\n"
+                           "2025-12-09,light,\r\n"
+                           "yesterday,heavy,\r\n"
+                           "2026-03-06,light,\r\n" // a day before her 7 March
+                           "2026-03-07,heavy,\r\n"
+                           "2099-01-01,heavy,\r\n";
+
+TEST_F(CycleHistoryFlowTest, ImportShowsWhatItAddsAddsItWhenAskedAndUndoTakesItBack) {
     const std::vector<DateKey> hers = historytest::Starts(MakeDateKey(2026, 1, 5), {30, 31, 30});
-    const std::string file = "Date,Flow\r\n"
-                             "2025-11-10,heavy\r\n"
-                             "2025-11-11,light\r\n"
-                             "yesterday\r\n"
-                             "2025-12-08,heavy\r\n"
-                             "2026-03-06,light\r\n" // a day before her 7 March
-                             "2026-03-07,heavy\r\n"
-                             "\r\n"
-                             "2026-13-01\r\n";
     const std::wstring path = folder.File(L"tracker.csv");
-    ASSERT_TRUE(WriteFileBytes(path, Bytes(file.begin(), file.end())));
+    const std::string log = kDayLog;
+    ASSERT_TRUE(WriteFileBytes(path, Bytes(log.begin(), log.end())));
+    SetFollowingCycles(true);
 
     Open(2026, 1);
-    for (const WORD answer : {WORD{'N'}, WORD{'Y'}}) {
+    for (const bool add : {false, true}) {
         DataGuard::Use(hers);
-        std::wstring question;
+        const int lengthBefore = TestData().GetCycleLength();
+        Preview preview;
         int rowsAfter = 0;
         OpenHistory([&](UserAtKeyboard& user) {
             const HWND history = user.AwaitDialog(kHistoryTitle);
             user.Keys({'I'}, {VK_MENU});
             ChooseFile(user, path);
-            question = UserAtKeyboard::MessageText(user.AwaitDialog(kMessageTitle));
-            user.Keys({answer});
+            preview = ReadPreview(user);
+            if (add) {
+                user.Keys({'A'}, {VK_MENU});
+            } else {
+                user.Keys({VK_ESCAPE});
+            }
             user.AwaitDialog(kHistoryTitle);
             rowsAfter = ListView_GetItemCount(::GetDlgItem(history, IDC_HISTORY_CYCLES));
             user.Keys({VK_ESCAPE});
         });
-        EXPECT_EQ(question, L"Add 2 new period starts?\n"
-                            L"3 period starts found, 1 of them already marked.\n"
-                            L"2 lines not understood: 4, 9");
+        EXPECT_EQ(preview.summary, L"2 new period starts, from " +
+                                       LongDate(MakeDateKey(2025, 11, 10)) + L" to " +
+                                       LongDate(MakeDateKey(2025, 12, 8)) +
+                                       L".\n1 period falls on one of yours and adds nothing.");
+        EXPECT_EQ(preview.leftOut,
+                  L"2 rows left out: line 13 (not a date), line 16 (after today).");
+        EXPECT_EQ(preview.rows, 3) << "the file's periods, hers among them";
+        EXPECT_FALSE(preview.orderShown) << "ISO dates leave no order to choose";
         std::vector<DateKey> expected = hers;
-        if (answer == 'Y') {
+        if (add) {
             expected.insert(expected.begin(),
                             {MakeDateKey(2025, 11, 10), MakeDateKey(2025, 12, 8)});
         }
         EXPECT_EQ(TestData().Marks(), expected);
         EXPECT_EQ(rowsAfter, static_cast<int>(expected.size())) << "the list shows them";
+        if (add) {
+            Command(CMD_UNDO_IMPORT);
+            EXPECT_EQ(TestData().Marks(), hers);
+            EXPECT_EQ(TestData().GetCycleLength(), lengthBefore);
+        }
     }
 }
 
-TEST_F(CycleHistoryFlowTest, ImportTellsWhyAFileAddsNothing) {
-    const std::wstring big = folder.File(L"big.csv");
-    {
-        // Over the limit without writing megabytes: a file of that length.
-        win::File file(::CreateFileW(big.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                     FILE_ATTRIBUTE_NORMAL, nullptr));
-        LARGE_INTEGER size{};
-        size.QuadPart = 9 << 20;
-        ASSERT_TRUE(::SetFilePointerEx(file.Get(), size, nullptr, FILE_BEGIN) &&
-                    ::SetEndOfFile(file.Get()));
-    }
-    const std::wstring noise = folder.File(L"noise.bin");
-    Bytes random(4096);
-    for (std::size_t i = 0; i < random.size(); ++i) {
-        random[i] = static_cast<std::uint8_t>((i * 2654435761u) >> 13);
-    }
-    ASSERT_TRUE(WriteFileBytes(noise, random));
-    const std::wstring known = folder.File(L"known.csv");
-    const std::string knownText = "2026-01-05\n2026-02-05\n";
-    ASSERT_TRUE(WriteFileBytes(known, Bytes(knownText.begin(), knownText.end())));
+TEST_F(CycleHistoryFlowTest, UndoImportIsGoneOnceSheChangesAnythingElse) {
+    const std::vector<DateKey> hers = historytest::Starts(MakeDateKey(2026, 1, 5), {30});
+    DataGuard::Use(hers);
+    const std::wstring path = folder.File(L"starts.txt");
+    const std::string starts = "2025-10-01\n2025-11-02\n";
+    ASSERT_TRUE(WriteFileBytes(path, Bytes(starts.begin(), starts.end())));
+    Open(2026, 1);
+    OpenHistory([&](UserAtKeyboard& user) {
+        user.AwaitDialog(kHistoryTitle);
+        user.Keys({'I'}, {VK_MENU});
+        ChooseFile(user, path);
+        ReadPreview(user);
+        user.Keys({VK_RETURN});
+        CloseHistory(user);
+    });
+    ASSERT_EQ(TestData().Marks().size(), 4u);
+    TestData().ToggleMark(2026, 3, 8);
+    Command(CMD_UNDO_IMPORT);
+    EXPECT_EQ(TestData().Marks().size(), 5u) << "nothing taken back after her own change";
+}
 
+TEST_F(CycleHistoryFlowTest, ImportSaysWhatAFileIsWhenNothingCanBeTakenFromIt) {
+    const auto write = [this](const wchar_t* name, const std::string& bytes) {
+        const std::wstring path = folder.File(name);
+        EXPECT_TRUE(WriteFileBytes(path, Bytes(bytes.begin(), bytes.end())));
+        return path;
+    };
+    std::string noise(4096, '\0');
+    for (std::size_t i = 0; i < noise.size(); ++i) {
+        noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+    }
+    const std::wstring readable = L"\nLunabel reads CSV and text files, Apple Health's export.xml, "
+                                  L"and JSON lists of days.";
     struct Case {
         std::wstring path;
-        std::wstring message;
+        std::wstring summary;
     };
     const Case cases[] = {
-        {big, L"big.csv is too large to import: Lunabel reads files of up to 8 MB."},
-        {noise, L"Lunabel found no dates in noise.bin.\n\nIt reads a date such as 2024-03-05 at "
-                L"the start of each line, or in the first column of a CSV file."},
-        {known, L"All 2 period starts in this file are already marked: nothing to add."},
+        {write(L"empty.csv", ""), L"This file is empty." + readable},
+        {write(L"noise.bin", noise), L"This is not a text file." + readable},
+        {write(L"names.csv", "Name,Town\r\nAnna,Graz\r\nEva,Linz\r\n"),
+         L"This file holds no column of dates." + readable},
+        // A workbook's first entry: a local header (30 bytes, the name's length at 26) and its
+        // name.
+        {write(L"book.xlsx", std::string("PK\x03\x04", 4) + std::string(22, '\0') +
+                                 std::string("\x0f\0\0\0", 4) + "xl/workbook.xml"),
+         L"This is a spreadsheet workbook. Open it in your spreadsheet program, save it as CSV, "
+         L"and import the CSV file." +
+             readable},
+        {write(L"known.csv", "2026-01-05\n2026-02-05\n"),
+         L"Nothing new: every period in this file is already in your calendar.\n2 periods fall "
+         L"on yours and add nothing."},
     };
     DataGuard::Use(historytest::Starts(MakeDateKey(2026, 1, 5), {30}));
     const std::vector<DateKey> before = TestData().Marks();
     Open(2026, 1);
-    std::vector<std::wstring> messages;
+    std::vector<Preview> previews;
     OpenHistory([&](UserAtKeyboard& user) {
         for (const Case& c : cases) {
             user.AwaitDialog(kHistoryTitle);
             user.Keys({'I'}, {VK_MENU});
             ChooseFile(user, c.path);
-            messages.push_back(ReadMessage(user));
+            previews.push_back(ReadPreview(user));
+            // Enter closes a preview that has nothing to add.
+            user.Keys({VK_RETURN});
         }
         CloseHistory(user);
     });
-    ASSERT_EQ(messages.size(), std::size(cases));
-    for (std::size_t i = 0; i < messages.size(); ++i) {
-        EXPECT_EQ(messages[i], cases[i].message);
+    ASSERT_EQ(previews.size(), std::size(cases));
+    for (std::size_t i = 0; i < previews.size(); ++i) {
+        EXPECT_EQ(previews[i].summary, cases[i].summary);
+        EXPECT_FALSE(previews[i].canAdd);
     }
     EXPECT_EQ(TestData().Marks(), before);
 }

@@ -4,16 +4,20 @@
 // CTest runs these once under each language's locale.
 #include "CalendarViewTestSupport.h"
 #include "CycleHistoryTestSupport.h"
+#include "MessagePump.h"
 #include "ModalDialogDriver.h"
 #include "PrintTestSupport.h"
+#include "TestFiles.h"
 #include "WindowText.h"
 
 #include "dialogs/AboutDlg.h"
 #include "dialogs/CycleHistoryDlg.h"
 #include "dialogs/HelpDlg.h"
+#include "dialogs/ImportPreviewDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "framework/ResourceText.h"
 #include "history/CycleHistory.h"
+#include "import/BackgroundRead.h"
 #include "print/DeviceSettings.h"
 #include "print/MyPrintJobInfo.h"
 #include "print/PrintDlg.h"
@@ -240,7 +244,8 @@ TEST_F(TextFit, TheCycleHistoryFitsWithoutCyclesAndWithEveryKindOfLine) {
     const auto history = [](HWND owner) {
         std::wstring printer;
         DeviceSettings settings;
-        CycleHistoryDlg(owner, TestData(), printer, settings).DoModal(owner);
+        imports::ImportUndo lastImport;
+        CycleHistoryDlg(owner, TestData(), printer, settings, lastImport).DoModal(owner);
     };
     EXPECT_EQ(Joined(MisfitsOf(history)), "");
     // Unusual cycles, a break, and a typical cycle longer than predictions take.
@@ -248,6 +253,35 @@ TEST_F(TextFit, TheCycleHistoryFitsWithoutCyclesAndWithEveryKindOfLine) {
     lengths.insert(lengths.end(), {45, 44, 46, 43, 45, 47, 45});
     DataGuard::Use(historytest::Starts(MakeDateKey(2023, 3, 30), lengths));
     EXPECT_EQ(Joined(MisfitsOf(history)), "");
+}
+
+// A file that shows everything the preview can: new starts and hers, every
+// reason a row is left out, and dates that leave the order of day and month open.
+TEST_F(TextFit, TheImportPreviewFitsWithEveryKindOfLine) {
+    const historytest::ScratchFolder folder;
+    const std::wstring path = folder.File(L"every kind of line.csv");
+    const std::string text = "Start,End,Type,Note\r\n"
+                             "3/2/2024,7/2/2024,period,\r\n"
+                             "4/3/2024,8/3/2024,period,\r\n"
+                             ",,period,\r\n"
+                             "4/4/2024,4/5/2024,period,\r\n"
+                             "2/1/2099,3/1/2099,period,\r\n"
+                             "5/4/2024,,ovulation,\r\n"
+                             "soon,,period,\r\n";
+    ASSERT_TRUE(WriteFileBytes(path, Bytes(text.begin(), text.end())));
+    imports::ReadOptions options = imports::ReadOptionsForUser();
+    std::vector<std::string> misfits;
+    ModalDialogDriver driver;
+    driver.Script({[&](HWND dialog) {
+        EXPECT_TRUE(WaitFor(
+            [&] { return !::IsWindowVisible(::GetDlgItem(dialog, IDC_PREVIEW_PROGRESS)); }));
+        misfits = Misfits(dialog);
+        ::SendMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    }});
+    ImportPreviewDlg(driver.Owner(), path, options, {MakeDateKey(2024, 3, 5)}, 5)
+        .DoModal(driver.Owner());
+    EXPECT_TRUE(driver.Finished());
+    EXPECT_EQ(Joined(misfits), "");
 }
 
 TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {
