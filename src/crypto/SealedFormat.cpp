@@ -109,11 +109,24 @@ ParsedHeader ParseHeader(std::span<const std::uint8_t> bytes, const Sha256& sha2
 }
 
 std::optional<Body> SplitBody(std::span<const std::uint8_t> afterHeader) {
-    constexpr std::size_t overhead = kNonceSize + kTagSize;
-    if (afterHeader.size() <= overhead || (afterHeader.size() - overhead) % kPaddingBlock != 0) {
+    constexpr std::size_t overhead = kLengthSize + kNonceSize + kTagSize;
+    if (afterHeader.size() <= overhead) {
         return std::nullopt;
     }
-    return Body{afterHeader.first(kNonceSize), afterHeader.subspan(kNonceSize)};
+    const std::size_t cipherLength = WordAt(afterHeader, 0);
+    if (cipherLength != afterHeader.size() - overhead || cipherLength % kPaddingBlock != 0) {
+        return std::nullopt;
+    }
+    return Body{afterHeader.subspan(kLengthSize, kNonceSize),
+                afterHeader.subspan(kLengthSize + kNonceSize)};
+}
+
+void AppendBody(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> nonce,
+                std::span<const std::uint8_t> sealedText) {
+    file.reserve(file.size() + kLengthSize + nonce.size() + sealedText.size());
+    AppendWord(file, static_cast<std::uint32_t>(sealedText.size() - kTagSize));
+    file.insert(file.end(), nonce.begin(), nonce.end());
+    file.insert(file.end(), sealedText.begin(), sealedText.end());
 }
 
 std::optional<std::vector<std::uint8_t>> PadPlain(std::span<const std::uint8_t> plain) {

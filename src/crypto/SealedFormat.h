@@ -17,12 +17,14 @@
 //      172   32  SHA-256 of bytes 0-171: a damaged header is told from a wrong
 //              password before any key is derived
 // The body:
-//      204   12  nonce, new for every save
-//      216    n  AES-256-GCM under the data key, with the whole header as
+//      204    4  n, the length of the ciphertext: a file cut short at a block's
+//              end is told without the key
+//      208   12  nonce, new for every save
+//      220    n  AES-256-GCM under the data key, with the whole header as
 //              associated data, of: the plain file's length (4 bytes), the
 //              plain file, zeros up to n; n a multiple of 4096, so the size
 //              tells little about how many marks she keeps
-//    216+n   16  tag
+//    220+n   16  tag
 #pragma once
 
 #include <array>
@@ -102,13 +104,16 @@ std::optional<std::vector<std::uint8_t>> SerializeHeader(const Header& header,
 // bytes). A hash that cannot be computed counts as a mismatch.
 ParsedHeader ParseHeader(std::span<const std::uint8_t> bytes, const Sha256& sha256);
 
-// The body after the header, split: nullopt unless its length is exactly
-// what Seal writes (a nonce, whole padding blocks, a tag).
 struct Body {
     std::span<const std::uint8_t> nonce;
     std::span<const std::uint8_t> sealedText; // ciphertext, then the tag
 };
+// The body after the header, split: nullopt unless its length is exactly
+// what AppendBody writes (whole padding blocks, as many as it says).
 std::optional<Body> SplitBody(std::span<const std::uint8_t> afterHeader);
+// Appends the body to a file that holds the header.
+void AppendBody(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> nonce,
+                std::span<const std::uint8_t> sealedText);
 
 // The plain file's length, its bytes and zeros to a multiple of 4096; nullopt
 // when the length does not fit its 4 bytes.

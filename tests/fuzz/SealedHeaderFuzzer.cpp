@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Check(written && std::equal(written->begin(), written->end(), bytes.begin()));
         const auto body = sealed::SplitBody(bytes.subspan(parsed.length));
         if (body) {
-            Check(body->nonce.size() + body->sealedText.size() == size - parsed.length);
+            Check(4 + body->nonce.size() + body->sealedText.size() == size - parsed.length);
         }
     } else {
         Check(parsed.length == 0);

@@ -154,23 +154,53 @@ TEST(SealedFormatTest, HashThatCannotBeComputedIsAMismatch) {
     EXPECT_FALSE(sealed::SerializeHeader(SampleHeader(), failing));
 }
 
-TEST(SealedFormatTest, BodyMustBeANonceWholeBlocksAndATag) {
+TEST(SealedFormatTest, BodyIsWholeOnlyAtTheLengthItStates) {
+    const Bytes nonce = Slice(Serialized(SampleHeader()), 32, 12);
+    const auto body = [&](std::size_t cipherLength) {
+        Bytes file;
+        sealed::AppendBody(file, nonce, Bytes(cipherLength + sealed::kTagSize, 0x5A));
+        return file;
+    };
+    const auto stating = [](Bytes bytes, std::uint32_t length) {
+        for (int i = 0; i < 4; ++i) {
+            bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(length >> (8 * i));
+        }
+        return bytes;
+    };
+    const Bytes oneBlock = body(4096);
+    const Bytes twoBlocks = body(8192);
+    ASSERT_EQ(oneBlock.size(), 4 + 12 + 4096 + 16u);
+    EXPECT_EQ(Slice(oneBlock, 0, 16), (Bytes{0, 0x10, 0, 0, 0x20, 0x21, 0x22, 0x23, 0x24, 0x25,
+                                             0x26, 0x27, 0x28, 0x29, 0x2A, 0x2B}));
     struct Case {
-        std::size_t size;
+        const char* name;
+        Bytes body;
         bool whole;
     };
     const Case cases[] = {
-        {0, false},         {28, false},       {28 + 4095, false}, {28 + 4096, true},
-        {29 + 4096, false}, {28 + 8192, true}, {27 + 8192, false},
+        {"one block", oneBlock, true},
+        {"two blocks", twoBlocks, true},
+        {"nothing", {}, false},
+        {"no ciphertext", body(0), false},
+        {"one byte short", Bytes(oneBlock.begin(), oneBlock.end() - 1), false},
+        {"one byte over",
+         [&] {
+             Bytes bytes = oneBlock;
+             bytes.push_back(0);
+             return bytes;
+         }(),
+         false},
+        {"a block short of what it says", Bytes(twoBlocks.begin(), twoBlocks.end() - 4096), false},
+        {"a block more than it says", stating(twoBlocks, 4096), false},
+        {"not whole blocks, as it says", stating(body(4095), 4095), false},
     };
     for (const Case& c : cases) {
-        const Bytes body(c.size, 0);
-        const std::optional<sealed::Body> split = sealed::SplitBody(body);
-        ASSERT_EQ(split.has_value(), c.whole) << c.size;
+        const std::optional<sealed::Body> split = sealed::SplitBody(c.body);
+        ASSERT_EQ(split.has_value(), c.whole) << c.name;
         if (split) {
-            EXPECT_EQ(split->nonce.data(), body.data());
-            EXPECT_EQ(split->nonce.size(), 12u);
-            EXPECT_EQ(split->sealedText.size(), c.size - 12);
+            EXPECT_EQ(Bytes(split->nonce.begin(), split->nonce.end()), nonce) << c.name;
+            EXPECT_EQ(split->sealedText.size(), c.body.size() - 16) << c.name;
+            EXPECT_EQ(split->sealedText.data(), c.body.data() + 16) << c.name;
         }
     }
 }
