@@ -294,7 +294,7 @@ void ImportPreviewDlg::FillCell(NMLVDISPINFOW& info) {
     } else if (row.hers == 0) {
         text = LoadResourceString(IDS_PREVIEW_STATUS_NEW);
     } else {
-        text = FormatResourceString(IDS_PREVIEW_STATUS_HERS, {LongDate(row.hers)});
+        text = FormatResourceString(IDS_PREVIEW_STATUS_HERS, {ShortDate(row.hers)});
     }
     wcsncpy_s(info.item.pszText, static_cast<std::size_t>(info.item.cchTextMax), text.c_str(),
               _TRUNCATE);

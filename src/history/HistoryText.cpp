@@ -40,21 +40,29 @@ std::wstring ListOfNumbers(const std::vector<CycleEntry>& cycles) {
     return list;
 }
 
-} // namespace
-
-std::wstring LongDate(DateKey key) {
+std::wstring FormattedDate(DateKey key, DWORD form) {
     SYSTEMTIME date{};
     date.wYear = static_cast<WORD>(KeyYear(key));
     date.wMonth = static_cast<WORD>(KeyMonth(key));
     date.wDay = static_cast<WORD>(KeyDay(key));
     wchar_t text[128] = L"";
-    if (::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_LONGDATE, &date, nullptr, text,
+    if (::GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, form, &date, nullptr, text,
                           static_cast<int>(std::size(text)), nullptr) == 0) {
         // A date the locale cannot write: still readable, in ISO form.
         ::swprintf(text, std::size(text), L"%04d-%02d-%02d", KeyYear(key), KeyMonth(key),
                    KeyDay(key));
     }
     return text;
+}
+
+} // namespace
+
+std::wstring LongDate(DateKey key) {
+    return FormattedDate(key, DATE_LONGDATE);
+}
+
+std::wstring ShortDate(DateKey key) {
+    return FormattedDate(key, DATE_SHORTDATE);
 }
 
 std::wstring DaysText(int days) {

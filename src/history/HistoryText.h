@@ -10,6 +10,8 @@
 #include "history/CycleHistory.h"
 
 std::wstring LongDate(DateKey key);
+// The short form, for a place too narrow for the long one.
+std::wstring ShortDate(DateKey key);
 // "28 days"; "28.5 days" for tenths that are not whole days.
 std::wstring DaysText(int days);
 std::wstring TenthsDaysText(int tenths);
