@@ -5,6 +5,7 @@
 #include "cycle/CalendarData.h"
 #include "dialogs/HistoryTransfer.h"
 #include "framework/AppModule.h"
+#include "framework/ListViewText.h"
 #include "framework/ResourceText.h"
 #include "history/FollowCycles.h"
 #include "history/Predictions.h"
@@ -172,30 +173,23 @@ LRESULT CycleHistoryDlg::OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&
 }
 
 LRESULT CycleHistoryDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
-    auto* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header->idFrom != IDC_HISTORY_CYCLES || header->code != LVN_GETDISPINFOW) {
+    const std::optional<listview::Cell> cell = listview::TextAsked(lParam, IDC_HISTORY_CYCLES);
+    if (!cell) {
         handled = FALSE;
         return 0;
     }
-    FillCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+    listview::Answer(lParam, CellText(*cell));
     return 0;
 }
 
-void CycleHistoryDlg::FillCell(NMLVDISPINFOW& info) {
-    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.cchTextMax <= 0 || info.item.iItem < 0) {
-        return;
-    }
-    const auto row = static_cast<std::size_t>(info.item.iItem);
-    if (row != cachedRow) {
-        cachedText = CycleRowAt(history, row);
-        cachedRow = row;
+std::wstring CycleHistoryDlg::CellText(const listview::Cell& cell) {
+    if (cell.row != cachedRow) {
+        cachedText = CycleRowAt(history, cell.row);
+        cachedRow = cell.row;
     }
     const std::wstring* cells[] = {&cachedText.start, &cachedText.length, &cachedText.difference,
                                    &cachedText.note};
-    const std::wstring& text =
-        info.item.iSubItem >= 0 && info.item.iSubItem < 4 ? *cells[info.item.iSubItem] : L"";
-    wcsncpy_s(info.item.pszText, static_cast<std::size_t>(info.item.cchTextMax), text.c_str(),
-              _TRUNCATE);
+    return cell.column >= 0 && cell.column < 4 ? *cells[cell.column] : L"";
 }
 
 LRESULT CycleHistoryDlg::OnClose(WORD, WORD, HWND, BOOL&) {

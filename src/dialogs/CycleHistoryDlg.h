@@ -12,6 +12,7 @@
 #include "framework/Dialog.h"
 #include "files/Files.h"
 #include "framework/Gdi.h"
+#include "framework/ListViewText.h"
 #include "history/CycleHistory.h"
 #include "history/HistoryText.h"
 #include "import/ImportUndo.h"
@@ -69,8 +70,8 @@ private:
     // Works the history out again from the marks and shows it everywhere.
     void Refresh();
     void ShowFigures();
-    // LVN_GETDISPINFO: the list holds no items of its own.
-    void FillCell(NMLVDISPINFOW& info);
+    // The list holds no items of its own: it asks for each cell's text.
+    std::wstring CellText(const listview::Cell& cell);
 
     gdi::Font labelFont;
     gdi::Font titleFont;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/ListViewText.h"
 #include "framework/ResourceText.h"
 #include "history/HistoryText.h"
 #include "text/TextFormat.h"
@@ -99,6 +100,17 @@ std::wstring LeftOutText(const imports::ImportRead& read) {
         return FormatCountString(IDS_PREVIEW_LEFT_OUT_MORE, count, {list, std::to_wstring(more)});
     }
     return FormatCountString(IDS_PREVIEW_LEFT_OUT, count, {list});
+}
+
+// The file's first day, then whether it is new to her calendar.
+std::wstring CellText(const imports::PeriodOnHers& row, int column) {
+    if (column == 0) {
+        return LongDate(row.imported);
+    }
+    if (row.hers == 0) {
+        return LoadResourceString(IDS_PREVIEW_STATUS_NEW);
+    }
+    return FormatResourceString(IDS_PREVIEW_STATUS_HERS, {ShortDate(row.hers)});
 }
 
 std::wstring FileName(const std::wstring& path) {
@@ -273,31 +285,15 @@ LRESULT ImportPreviewDlg::OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL
 }
 
 LRESULT ImportPreviewDlg::OnNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
-    auto* header = reinterpret_cast<NMHDR*>(lParam);
-    if (header->idFrom != IDC_PREVIEW_LIST || header->code != LVN_GETDISPINFOW) {
+    const std::optional<listview::Cell> cell = listview::TextAsked(lParam, IDC_PREVIEW_LIST);
+    if (!cell) {
         handled = FALSE;
         return 0;
     }
-    FillCell(*reinterpret_cast<NMLVDISPINFOW*>(lParam));
+    if (cell->row < rows.size()) {
+        listview::Answer(lParam, CellText(rows[cell->row], cell->column));
+    }
     return 0;
-}
-
-void ImportPreviewDlg::FillCell(NMLVDISPINFOW& info) {
-    if ((info.item.mask & LVIF_TEXT) == 0 || info.item.cchTextMax <= 0 || info.item.iItem < 0 ||
-        static_cast<std::size_t>(info.item.iItem) >= rows.size()) {
-        return;
-    }
-    const imports::PeriodOnHers& row = rows[static_cast<std::size_t>(info.item.iItem)];
-    std::wstring text;
-    if (info.item.iSubItem == 0) {
-        text = LongDate(row.imported);
-    } else if (row.hers == 0) {
-        text = LoadResourceString(IDS_PREVIEW_STATUS_NEW);
-    } else {
-        text = FormatResourceString(IDS_PREVIEW_STATUS_HERS, {ShortDate(row.hers)});
-    }
-    wcsncpy_s(info.item.pszText, static_cast<std::size_t>(info.item.cchTextMax), text.c_str(),
-              _TRUNCATE);
 }
 
 LRESULT ImportPreviewDlg::OnAdd(WORD, WORD, HWND, BOOL&) {

@@ -63,7 +63,6 @@ private:
     void Read(imports::ReadOutcome outcome);
     // Plans again from the days read in `order` and shows the plan.
     void Show(imports::DateOrder order);
-    void FillCell(NMLVDISPINFOW& info);
 
     std::wstring path;
     imports::ReadOptions options;
