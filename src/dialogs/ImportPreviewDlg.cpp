@@ -164,13 +164,11 @@ void ImportPreviewDlg::SetTexts() {
     for (const ControlText& item : kControlTexts) {
         ::SetDlgItemTextW(hwnd_, item.control, LoadResourceString(item.text).c_str());
     }
-    // Named after their labels, which not every screen reader looks for.
-    for (const auto& [control, label] : {std::pair{IDC_PREVIEW_LIST, IDS_PREVIEW_LIST_LABEL},
-                                         std::pair{IDC_PREVIEW_ORDER, IDS_PREVIEW_ORDER_LABEL}}) {
-        std::wstring name = LoadResourceString(label);
-        std::erase(name, L'&');
-        ::SetDlgItemTextW(hwnd_, control, name.c_str());
-    }
+    // The list is named after its label, which not every screen reader looks
+    // for; the order's box shows its choice and is named by the label before it.
+    std::wstring listName = LoadResourceString(IDS_PREVIEW_LIST_LABEL);
+    std::erase(listName, L'&');
+    ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_LIST, listName.c_str());
     const std::wstring readingText = FormatResourceString(IDS_PREVIEW_READING, {FileName(path)});
     ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_SUMMARY, readingText.c_str());
     ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_PROGRESS, readingText.c_str());

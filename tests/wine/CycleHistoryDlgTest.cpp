@@ -40,7 +40,8 @@ protected:
     void Run(std::vector<ModalDialogDriver::Step> steps) {
         steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
         driver.Script(std::move(steps));
-        CycleHistoryDlg dialog(driver.Owner(), TestData(), printerName, printerSettings, lastImport);
+        CycleHistoryDlg dialog(driver.Owner(), TestData(), printerName, printerSettings,
+                               lastImport);
         open = &dialog;
         EXPECT_EQ(dialog.DoModal(driver.Owner()), IDCANCEL);
         EXPECT_TRUE(driver.Finished());
@@ -266,23 +267,6 @@ TEST_F(CycleHistoryDlgTest, ChartHasABarPerRecentCycleInProportionAndFlagsUnusua
     }
 }
 
-// The name a screen reader reads for a control (Active Accessibility).
-std::wstring AccessibleName(HWND control) {
-    com::Ptr<IAccessible> object;
-    if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
-                                            object.PutVoid()))) {
-        return L"<none>";
-    }
-    VARIANT self{};
-    self.vt = VT_I4;
-    self.lVal = CHILDID_SELF;
-    BSTR name = nullptr;
-    object->get_accName(self, &name);
-    const std::wstring text = name ? name : L"";
-    ::SysFreeString(name);
-    return text;
-}
-
 TEST_F(CycleHistoryDlgTest, ScreenReaderNamesTheListTheButtonsAndTheChart) {
     const com::Apartment com;
     DataGuard::Use(historytest::Starts(MakeDateKey(2024, 1, 5), {28, 35, 22}));
@@ -290,7 +274,7 @@ TEST_F(CycleHistoryDlgTest, ScreenReaderNamesTheListTheButtonsAndTheChart) {
     Run({[&](HWND dialog) {
         for (const int id : {IDC_HISTORY_CYCLES, IDC_HISTORY_USE, IDC_HISTORY_FOLLOW,
                              IDC_HISTORY_PRINT, IDC_HISTORY_CHART}) {
-            names.push_back(AccessibleName(::GetDlgItem(dialog, id)));
+            names.push_back(historytest::AccessibleName(::GetDlgItem(dialog, id)));
         }
     }});
     EXPECT_EQ(names, (std::vector<std::wstring>{

@@ -1,11 +1,12 @@
 // What the cycle history tests share: a history of her own with a break and
 // an unusual cycle, the registry preference given back as it was, a scratch
-// folder, and reading what the dialog's controls show.
+// folder, and reading what the dialog's controls show and say.
 #pragma once
 
 #include <windows.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "HistoryStarts.h"
 #include "TestFiles.h"
 #include "WindowText.h"
+#include "framework/Handle.h"
 #include "cycle/DateKey.h"
 #include "history/FollowCycles.h"
 
@@ -78,6 +80,23 @@ inline std::vector<std::wstring> ListRows(HWND list) {
         rows.push_back(line);
     }
     return rows;
+}
+
+// The name a screen reader reads for a control (Active Accessibility).
+inline std::wstring AccessibleName(HWND control) {
+    com::Ptr<IAccessible> object;
+    if (FAILED(::AccessibleObjectFromWindow(control, OBJID_CLIENT, __uuidof(IAccessible),
+                                            object.PutVoid()))) {
+        return L"<none>";
+    }
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    object->get_accName(self, &name);
+    const std::wstring text = name ? name : L"";
+    ::SysFreeString(name);
+    return text;
 }
 
 } // namespace historytest
