@@ -90,10 +90,7 @@ void CycleHistoryDlg::SetTexts() {
     for (const ControlText& item : kControlTexts) {
         ::SetDlgItemTextW(hwnd_, item.control, LoadResourceString(item.text).c_str());
     }
-    // The list is named after its label, which not every screen reader looks for.
-    std::wstring listName = LoadResourceString(IDS_HISTORY_CYCLES_LABEL);
-    std::erase(listName, L'&');
-    ::SetDlgItemTextW(hwnd_, IDC_HISTORY_CYCLES, listName.c_str());
+    NameAfterLabel(hwnd_, IDC_HISTORY_CYCLES, IDS_HISTORY_CYCLES_LABEL);
 }
 
 // The template holds a placeholder where the chart goes; the chart takes its

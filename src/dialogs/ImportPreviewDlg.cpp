@@ -164,11 +164,8 @@ void ImportPreviewDlg::SetTexts() {
     for (const ControlText& item : kControlTexts) {
         ::SetDlgItemTextW(hwnd_, item.control, LoadResourceString(item.text).c_str());
     }
-    // The list is named after its label, which not every screen reader looks
-    // for; the order's box shows its choice and is named by the label before it.
-    std::wstring listName = LoadResourceString(IDS_PREVIEW_LIST_LABEL);
-    std::erase(listName, L'&');
-    ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_LIST, listName.c_str());
+    // The order's box shows its choice and is named by the label before it.
+    NameAfterLabel(hwnd_, IDC_PREVIEW_LIST, IDS_PREVIEW_LIST_LABEL);
     const std::wstring readingText = FormatResourceString(IDS_PREVIEW_READING, {FileName(path)});
     ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_SUMMARY, readingText.c_str());
     ::SetDlgItemTextW(hwnd_, IDC_PREVIEW_PROGRESS, readingText.c_str());

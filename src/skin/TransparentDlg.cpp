@@ -1,5 +1,6 @@
 #include "skin/TransparentDlg.h"
 
+#include "framework/AppModule.h"
 #include "framework/Window.h"
 #include "skin/CxImage.h"
 
@@ -9,6 +10,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
+#include <string>
 #include <utility>
 
 namespace {
@@ -173,6 +175,12 @@ void TransparentDlg::RemoveVisualStyle(HWND control) {
 
 gdi::Font TransparentDlg::MakeLabelFont(const DisplayScale& scale) {
     return gdi::MakeFont(L"Comic Sans MS", -scale.FontHeight(12), FW_BOLD, ANTIALIASED_QUALITY);
+}
+
+void TransparentDlg::NameAfterLabel(HWND dialog, int control, UINT label) {
+    std::wstring name = LoadResourceString(label);
+    std::erase(name, L'&');
+    ::SetDlgItemTextW(dialog, control, name.c_str());
 }
 
 void TransparentDlg::SetStaticFonts(HWND dialog, HFONT font) {

@@ -49,6 +49,9 @@ public:
     // A static selects its own font after asking for its colours: the labels
     // need the dialog's font as their own to show it.
     static void SetStaticFonts(HWND dialog, HFONT font);
+    // Names a list after its label (string `label`, its access key dropped),
+    // which not every screen reader looks for.
+    static void NameAfterLabel(HWND dialog, int control, UINT label);
 
     // Ready-made handlers for message maps.
     LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

@@ -27,7 +27,7 @@ Bytes Of(const cng::SecretBytes& secret) {
     return Bytes(secret.Data(), secret.Data() + secret.Size());
 }
 
-// Test cases 13, 14 and 16 of the GCM specification (McGrew and Viega), AES-256.
+// Test cases 13, 14 and 16 of McGrew and Viega's GCM paper, AES-256.
 struct GcmVector {
     const char* name;
     Bytes key;
