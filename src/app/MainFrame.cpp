@@ -5,7 +5,11 @@
 #include "app/SaveMessages.h"
 #include "cycle/PersistentCalendarData.h"
 #include "cycle/SessionChanges.h"
+#include "dialogs/ProtectDlg.h"
+#include "dialogs/UnlockDlg.h"
 #include "files/Files.h"
+#include "framework/AppModule.h"
+#include "framework/ResourceText.h"
 
 namespace {
 // Fires once, after the first paint: timers come after every paint is done,
@@ -18,6 +22,18 @@ constexpr UINT kRetrySaveEvery = 3000;
 
 bool IsHeldElsewhere(std::uint32_t error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+int Tell(HWND owner, const std::wstring& text, UINT style) {
+    return ::MessageBoxW(owner, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(), style);
+}
+
+std::wstring Lines(const std::vector<std::wstring>& paths) {
+    std::wstring lines;
+    for (const std::wstring& path : paths) {
+        lines += (lines.empty() ? L"" : L"\n") + path;
+    }
+    return lines;
 }
 } // namespace
 
@@ -73,6 +89,7 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
     if (saved != nullptr) {
         saved->SetSaveObserver(
             [this](const SaveResult& result, bool firstFailure) { OnSaved(result, firstFailure); });
+        ShowProtection();
         ::SetTimer(hwnd_, kAfterStartTimer, USER_TIMER_MINIMUM, nullptr);
     }
     return 0;
@@ -189,8 +206,19 @@ bool CMainFrame::KeepChangesAndClose(PersistentCalendarData& data) {
 }
 
 void CMainFrame::CheckDataAfterStart(PersistentCalendarData& data) {
+    if (data.LastLoad() == LoadOutcome::Locked && !UnlockAtStart(data)) {
+        return;
+    }
     switch (data.LastLoad()) {
     case LoadOutcome::NoPath:
+        return;
+    case LoadOutcome::Locked:
+        return;
+    case LoadOutcome::NewerVersion:
+        // Never overwritten: nothing is written at all, and Lunabel ends.
+        Tell(MessageOwner(), FormatResourceString(IDS_NEWER_VERSION, {data.Path()}),
+             MB_OK | MB_ICONWARNING);
+        PostMessageW(WM_CLOSE);
         return;
     case LoadOutcome::Unreadable:
         TellUnreadable(MessageOwner(), data.Path(), data.LoadError(), data.SaveTarget());
@@ -211,6 +239,145 @@ void CMainFrame::CheckDataAfterStart(PersistentCalendarData& data) {
     if (::IsWindow(hwnd_)) {
         OfferUnsavedCopies(data);
     }
+    if (::IsWindow(hwnd_) && !data.IsProtected()) {
+        OfferProtectedCopies(data);
+    }
+}
+
+bool CMainFrame::UnlockAtStart(PersistentCalendarData& data) {
+    for (;;) {
+        UnlockDlg unlock(view.Handle(), UnlockDlg::Purpose::Open, data.SealedHeader());
+        const INT_PTR answer = unlock.DoModal(view.Handle());
+        if (answer == IDOK) {
+            data.Unlock(unlock.TakeKey());
+            break;
+        }
+        if (answer == IDC_FORGOT_PASSWORD && ::IsWindow(hwnd_)) {
+            if (RecoverAtStart(data)) {
+                break;
+            }
+            continue;
+        }
+        // Cancel ends Lunabel; nothing was read, nothing is written.
+        if (::IsWindow(hwnd_)) {
+            PostMessageW(WM_CLOSE);
+        }
+        return false;
+    }
+    ShowProtection();
+    ShowDataChanged();
+    return ::IsWindow(hwnd_) != FALSE;
+}
+
+bool CMainFrame::RecoverAtStart(PersistentCalendarData& data) {
+    ProtectDlg recover(view.Handle(), ProtectDlg::Mode::Recover, data.SealedHeader());
+    if (recover.DoModal(view.Handle()) != IDOK) {
+        return false;
+    }
+    keyring::Protection protection = recover.TakeProtection();
+    data.Unlock(recover.TakeOpenedKey());
+    ApplyProtection(data, std::move(protection.key));
+    return true;
+}
+
+bool CMainFrame::ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key) {
+    const SaveResult result = data.Protect(std::move(key));
+    if (!result.saved) {
+        Tell(MessageOwner(),
+             FormatResourceString(IDS_PROTECT_FAILED, {result.file, SystemErrorText(result.error)}),
+             MB_OK | MB_ICONWARNING);
+        return false;
+    }
+    if (!data.UnprotectedCopies().empty()) {
+        Tell(MessageOwner(),
+             FormatResourceString(IDS_DAMAGED_NOT_PROTECTED, {Lines(data.UnprotectedCopies())}),
+             MB_OK | MB_ICONINFORMATION);
+    }
+    return true;
+}
+
+LRESULT CMainFrame::OnProtect(WORD, WORD, HWND, BOOL&) {
+    if (saved == nullptr || saved->LastLoad() == LoadOutcome::Locked) {
+        return 0;
+    }
+    const bool change = saved->IsProtected();
+    ProtectDlg protect(view.Handle(), change ? ProtectDlg::Mode::Change : ProtectDlg::Mode::TurnOn,
+                       change ? saved->SealedHeader() : std::vector<std::uint8_t>());
+    if (protect.DoModal(view.Handle()) == IDOK) {
+        ApplyProtection(*saved, protect.TakeProtection().key);
+    }
+    ShowProtection();
+    return 0;
+}
+
+LRESULT CMainFrame::OnRemovePassword(WORD, WORD, HWND, BOOL&) {
+    if (saved == nullptr || !saved->IsProtected()) {
+        return 0;
+    }
+    UnlockDlg unlock(view.Handle(), UnlockDlg::Purpose::Remove, saved->SealedHeader());
+    if (unlock.DoModal(view.Handle()) != IDOK) {
+        return 0;
+    }
+    // The key proved the password; it is of no further use.
+    unlock.TakeKey();
+    const SaveResult result = saved->RemoveProtection();
+    if (result.saved) {
+        Tell(MessageOwner(), LoadResourceString(IDS_PASSWORD_REMOVED), MB_OK | MB_ICONINFORMATION);
+    } else {
+        Tell(MessageOwner(),
+             FormatResourceString(IDS_PROTECT_FAILED, {result.file, SystemErrorText(result.error)}),
+             MB_OK | MB_ICONWARNING);
+    }
+    ShowProtection();
+    return 0;
+}
+
+// A protected file an older Lunabel could not open, kept as ".damaged" while
+// it wrote a plain calendar beside it: its marks are brought back with its password.
+void CMainFrame::OfferProtectedCopies(PersistentCalendarData& data) {
+    for (const files::FoundFile& copy : files::FindNumbered(data.Path() + L".damaged")) {
+        const files::ReadResult read = files::ReadWhole(copy.path, std::uint64_t{1} << 30);
+        if (read.status != files::ReadStatus::Read || KindOf(read.bytes) != FileKind::Sealed) {
+            continue;
+        }
+        const bool wanted = OfferProtectedCopy(MessageOwner(), copy.lastWrite, copy.path);
+        if (!::IsWindow(hwnd_)) {
+            return;
+        }
+        if (!wanted) {
+            // Asked once: set aside under a name that is not offered again.
+            DeclineUnsavedCopy(data.Path(), copy.path);
+            continue;
+        }
+        UnlockDlg unlock(view.Handle(), UnlockDlg::Purpose::OpenCopy, read.bytes);
+        if (unlock.DoModal(view.Handle()) != IDOK || !::IsWindow(hwnd_)) {
+            continue;
+        }
+        const SealedEnvelope envelope(unlock.TakeKey());
+        CalendarData kept;
+        if (envelope.Open(read.bytes, kept) != DataEnvelope::Opened::Opened) {
+            TellDamaged(MessageOwner(), copy.path, copy.path);
+            continue;
+        }
+        const SessionChanges changes = MarksToAdd(kept, data.Data());
+        Apply(changes, data.Data());
+        ShowDataChanged();
+        if (data.SaveNow().saved) {
+            files::Remove(copy.path);
+            Tell(MessageOwner(), LoadResourceString(IDS_PROTECTED_COPY_MERGED),
+                 MB_OK | MB_ICONINFORMATION);
+        }
+    }
+}
+
+void CMainFrame::ShowProtection() {
+    if (saved == nullptr || saved->LastLoad() == LoadOutcome::Locked ||
+        saved->LastLoad() == LoadOutcome::NewerVersion) {
+        view.SetProtection(CalendarView::Protection::Unavailable);
+        return;
+    }
+    view.SetProtection(saved->IsProtected() ? CalendarView::Protection::On
+                                            : CalendarView::Protection::Off);
 }
 
 void CMainFrame::OfferBackup(PersistentCalendarData& data) {

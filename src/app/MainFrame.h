@@ -9,6 +9,8 @@
 #include <cstdint>
 
 #include "view/CalendarView.h"
+#include "view/Commands.h"
+#include "crypto/KeyRing.h"
 #include "cycle/SaveWorker.h"
 #include "framework/FrameWindow.h"
 #include "framework/MessageLoop.h"
@@ -36,6 +38,8 @@ public:
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
         MESSAGE_HANDLER(WM_GETDPISCALEDSIZE, OnGetDpiScaledSize)
+        COMMAND_ID_HANDLER(CMD_PROTECT, OnProtect)
+        COMMAND_ID_HANDLER(CMD_REMOVE_PASSWORD, OnRemovePassword)
         CHAIN_MSG_MAP(CFrameWindowImpl<CMainFrame>)
     END_MSG_MAP()
 
@@ -49,12 +53,24 @@ private:
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetDpiScaledSize(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnProtect(WORD, WORD, HWND, BOOL&);
+    LRESULT OnRemovePassword(WORD, WORD, HWND, BOOL&);
     SIZE OuterSize(SIZE client, UINT dpi) const;
 
     void OnSaved(const SaveResult& result, bool firstFailure);
     bool SaveBeforeClosing(PersistentCalendarData& data);
     bool KeepChangesAndClose(PersistentCalendarData& data);
     void CheckDataAfterStart(PersistentCalendarData& data);
+    // The password dialog over blank grids until she opens her calendar;
+    // false when she chose to end Lunabel instead.
+    bool UnlockAtStart(PersistentCalendarData& data);
+    // "Forgot password?": the recovery key and a new password. False when
+    // she went back to the password.
+    bool RecoverAtStart(PersistentCalendarData& data);
+    // Seals her files with the new key; tells her when it could not.
+    bool ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key);
+    void OfferProtectedCopies(PersistentCalendarData& data);
+    void ShowProtection();
     void OfferBackup(PersistentCalendarData& data);
     void OfferUnsavedCopies(PersistentCalendarData& data);
     // The grids show the data again after it changed under them.

@@ -213,3 +213,9 @@ void TellBackupFailed(HWND owner, const SaveResult& result) {
                               {result.backupFile, SystemErrorText(result.backupError)}),
          MB_OK | MB_ICONWARNING);
 }
+
+bool OfferProtectedCopy(HWND owner, const FILETIME& saved, const std::wstring& copy) {
+    return Show(owner,
+                FormatResourceString(IDS_OFFER_PROTECTED_COPY, {LocalDateTime(saved, true), copy}),
+                MB_YESNO | MB_ICONQUESTION) == IDYES;
+}

@@ -51,3 +51,7 @@ void CloseFileHeld(HWND shown);
 
 // The data file was saved but its backup could not be updated.
 void TellBackupFailed(HWND owner, const SaveResult& result);
+
+// At start: a protected copy an older Lunabel set aside, written at `saved`:
+// whether to open it with its password and add its marks.
+bool OfferProtectedCopy(HWND owner, const FILETIME& saved, const std::wstring& copy);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "cycle/CalendarData.h"
+#include "cycle/SealedEnvelope.h"
 
 namespace {
 
@@ -15,6 +16,29 @@ constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 30;
 
 SaveResult Failed(const std::wstring& file, DWORD error) {
     return {false, error == ERROR_SUCCESS ? ERROR_GEN_FAILURE : error, file};
+}
+
+// The first bytes of a file, as many as a sealed header takes; empty when it
+// cannot be read.
+std::vector<std::uint8_t> ReadHeader(const std::wstring& path) {
+    std::vector<std::uint8_t> header;
+    files::ReadInChunks(path, sealed::kHeaderSize,
+                        [&header](std::span<const std::uint8_t> chunk, std::uint64_t,
+                                  std::uint64_t) {
+                            header.assign(chunk.begin(), chunk.end());
+                            return false;
+                        });
+    return header;
+}
+
+// Bytes of one envelope's form in another's; empty when they do not open.
+std::vector<std::uint8_t> Rewrap(std::span<const std::uint8_t> bytes, const DataEnvelope& from,
+                                 const DataEnvelope& to) {
+    CalendarData data;
+    if (from.Open(bytes, data) != DataEnvelope::Opened::Opened) {
+        return {};
+    }
+    return to.Seal(data);
 }
 
 } // namespace
@@ -52,6 +76,42 @@ std::wstring LocateDataFile() {
     }
     return ResolveDataPath(result, result == S_OK ? std::wstring(folder) : std::wstring(),
                            modulePath);
+}
+
+bool DataStore::CheckSealed(std::vector<std::uint8_t>& header) {
+    if (path_.empty()) {
+        return false;
+    }
+    header = ReadHeader(path_);
+    switch (KindOf(header)) {
+    case FileKind::Plain:
+        return false;
+    case FileKind::Sealed:
+        outcome_ = LoadOutcome::Locked;
+        return true;
+    case FileKind::NewerVersion:
+        outcome_ = LoadOutcome::NewerVersion;
+        return true;
+    case FileKind::TooManyIterations:
+    case FileKind::DamagedHeader:
+        break;
+    }
+    header = ReadHeader(path_ + L".bak");
+    if (KindOf(header) != FileKind::Sealed) {
+        return false;
+    }
+    outcome_ = LoadOutcome::Locked;
+    return true;
+}
+
+void DataStore::UseEnvelope(const DataEnvelope& envelope) {
+    if (!startBytes_.empty()) {
+        startBytes_ = Rewrap(startBytes_, *envelope_, envelope);
+    }
+    if (!knownBytes_.empty()) {
+        knownBytes_ = Rewrap(knownBytes_, *envelope_, envelope);
+    }
+    envelope_ = &envelope;
 }
 
 LoadOutcome DataStore::Load(CalendarData& data) {
@@ -170,6 +230,14 @@ SaveResult DataStore::Save(const Bytes& bytes) {
     if (path_.empty()) {
         return Failed(path_, ERROR_BAD_PATHNAME);
     }
+    // A calendar not opened yet, or one a later version sealed, is never
+    // written over; and no envelope's failure ever becomes an empty file.
+    if (outcome_ == LoadOutcome::Locked || outcome_ == LoadOutcome::NewerVersion) {
+        return Failed(path_, ERROR_ACCESS_DENIED);
+    }
+    if (bytes.empty()) {
+        return Failed(path_, ERROR_INVALID_DATA);
+    }
     const std::wstring temporaryBase = path_ + L".tmp";
     if (outcome_ == LoadOutcome::Unreadable) {
         // Whatever is in the file was never seen: leave it and write beside it.
@@ -231,6 +299,9 @@ void DataStore::WriteBaseOf(const std::wstring& copy) const {
 }
 
 SaveResult DataStore::KeepUnsavedCopy(const Bytes& bytes) const {
+    if (bytes.empty()) {
+        return Failed(path_, ERROR_INVALID_DATA);
+    }
     const std::wstring name = path_.empty() ? L"Lunabel.data" : files::NameOf(path_);
     SaveResult kept = path_.empty() ? Failed(path_, ERROR_BAD_PATHNAME)
                                     : files::WriteNew(path_ + L".unsaved", bytes);
@@ -272,10 +343,49 @@ std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath) {
     return copies;
 }
 
+std::vector<std::wstring> RewriteCopies(const std::wstring& dataPath, const DataEnvelope& from,
+                                        const DataEnvelope& to) {
+    std::vector<std::wstring> damaged;
+    if (dataPath.empty()) {
+        return damaged;
+    }
+    std::vector<std::wstring> copies;
+    for (const files::FoundFile& found : files::FindStartingWith(dataPath + L".")) {
+        if (files::StartsWithName(found.path, dataPath + L".damaged")) {
+            damaged.push_back(found.path);
+        } else if (!files::StartsWithName(found.path, dataPath + L".tmp")) {
+            copies.push_back(found.path);
+        }
+    }
+    // Copies that went to the temporary folder, with their bases.
+    for (const files::FoundFile& found : FindUnsavedCopies(dataPath)) {
+        if (!files::StartsWithName(found.path, dataPath)) {
+            copies.push_back(found.path);
+            copies.push_back(UnsavedBaseOf(found.path));
+        }
+    }
+    for (const std::wstring& copy : copies) {
+        const files::ReadResult read = files::ReadWhole(copy, kMaxFileSize);
+        if (read.status != files::ReadStatus::Read) {
+            continue;
+        }
+        const DataStore::Bytes rewrapped = Rewrap(read.bytes, from, to);
+        if (!rewrapped.empty()) {
+            files::ReplaceWhole(copy, rewrapped, dataPath + L".tmp");
+        }
+    }
+    return damaged;
+}
+
 bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, CalendarData& data) {
     const files::ReadResult read = files::ReadWhole(path, kMaxFileSize);
-    return read.status == files::ReadStatus::Read &&
-           envelope.Open(read.bytes, data) == DataEnvelope::Opened::Opened;
+    if (read.status != files::ReadStatus::Read) {
+        return false;
+    }
+    // A plain copy beside a sealed calendar: one an older Lunabel wrote.
+    const DataEnvelope& opener =
+        KindOf(read.bytes) == FileKind::Plain ? PlainEnvelope::Shared() : envelope;
+    return opener.Open(read.bytes, data) == DataEnvelope::Opened::Opened;
 }
 
 bool DeclineUnsavedCopy(const std::wstring& dataPath, const std::wstring& copy) {

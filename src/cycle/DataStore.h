@@ -38,6 +38,8 @@ enum class LoadOutcome {
     Loaded,     // read and well-formed
     Damaged,    // read, but broke off or did not start right
     Unreadable, // there, but could not be opened or read (locked, no access)
+    Locked,     // sealed under her password: nothing is read or written until Unlock
+    NewerVersion, // sealed by a later Lunabel: nothing is read or written at all
 };
 
 class DataStore {
@@ -49,6 +51,17 @@ public:
 
     const std::wstring& Path() const { return path_; }
     const DataEnvelope& Envelope() const { return *envelope_; }
+
+    // Reads the data file's header alone. A sealed file makes the store
+    // Locked, with `header` holding what a key must fit; a file sealed by a
+    // later version makes it NewerVersion. When the header is damaged, a
+    // whole sealed ".bak" is what she unlocks instead: the load then keeps
+    // the file as damaged and offers that backup. False for a plain file, or
+    // none: Load it as always.
+    bool CheckSealed(std::vector<std::uint8_t>& header);
+    // Saves go through `envelope` from now on; the file as loaded (kept for
+    // ".bak") and as known (the base of a copy) are turned into its form.
+    void UseEnvelope(const DataEnvelope& envelope);
 
     // Replaces the marks of `data` with the file's and applies its settings.
     // When the file is missing or damaged, the newest temporary file that a save
@@ -113,7 +126,15 @@ std::wstring UnsavedBaseOf(const std::wstring& copy);
 // those in the temporary folder.
 std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath);
 
-// Reads a copy through the envelope; false when it cannot be read or opened.
+// Writes every copy kept beside the data file (".bak", ".unsaved" and their
+// bases, ".declined") that opens through `from` again through `to`, in place.
+// Copies that do not open are left as they are. Answers the damaged copies
+// kept beside the file, which no envelope touches.
+std::vector<std::wstring> RewriteCopies(const std::wstring& dataPath, const DataEnvelope& from,
+                                        const DataEnvelope& to);
+
+// Reads a copy through the envelope, or as a plain file when it is one; false
+// when it cannot be read or opened.
 bool ReadDataCopy(const std::wstring& path, const DataEnvelope& envelope, CalendarData& data);
 
 // Renames a copy the user does not want, and its base, to "<data

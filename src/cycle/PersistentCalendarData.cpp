@@ -13,12 +13,67 @@ constexpr std::uintptr_t kFinished = 2; // the worker has outcomes to take
 PersistentCalendarData::PersistentCalendarData() : PersistentCalendarData(LocateDataFile()) {}
 
 PersistentCalendarData::PersistentCalendarData(std::wstring path) : store_(std::move(path)) {
+    if (store_.CheckSealed(lockedHeader_)) {
+        store_.UseEnvelope(*sealed_);
+        savedRevision_ = data_.Revision();
+    } else {
+        store_.Load(data_);
+        // A state taken from a temporary file is not in the data file yet.
+        if (store_.RecoveredFrom().empty()) {
+            savedRevision_ = data_.Revision();
+        }
+    }
+    listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
+}
+
+const std::vector<std::uint8_t>& PersistentCalendarData::SealedHeader() const {
+    return sealed_->HasKey() ? sealed_->Header() : lockedHeader_;
+}
+
+LoadOutcome PersistentCalendarData::Unlock(keyring::SealingKey key) {
+    sealed_->SetKey(std::move(key));
+    store_.UseEnvelope(*sealed_);
+    // Loading is no change of hers: nothing is saved for it.
+    data_.RemoveListener(listener_);
     store_.Load(data_);
-    // A state taken from a temporary file is not in the data file yet.
+    savedRevision_.reset();
     if (store_.RecoveredFrom().empty()) {
         savedRevision_ = data_.Revision();
     }
     listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
+    return store_.LastLoad();
+}
+
+SaveResult PersistentCalendarData::Protect(keyring::SealingKey key) {
+    auto next = std::make_unique<SealedEnvelope>(std::move(key));
+    const SaveResult result = Rewrap(*next);
+    if (result.saved) {
+        sealed_ = std::move(next);
+    }
+    return result;
+}
+
+SaveResult PersistentCalendarData::RemoveProtection() {
+    const SaveResult result = Rewrap(PlainEnvelope::Shared());
+    if (result.saved) {
+        sealed_->ForgetKey();
+    }
+    return result;
+}
+
+SaveResult PersistentCalendarData::Rewrap(const DataEnvelope& envelope) {
+    WaitForWorker();
+    const DataEnvelope& before = store_.Envelope();
+    const DataStore::Bytes bytes = envelope.Seal(data_);
+    store_.UseEnvelope(envelope);
+    const SaveResult result = store_.Save(bytes);
+    if (!result.saved) {
+        store_.UseEnvelope(before);
+        return result;
+    }
+    Apply(data_.Revision(), result);
+    unprotectedCopies_ = RewriteCopies(store_.Path(), before, envelope);
+    return result;
 }
 
 PersistentCalendarData::~PersistentCalendarData() {

@@ -4,6 +4,10 @@
 // object of it, so loading happens before any window exists and the last save
 // before the single-instance name is let go.
 //
+// A data file sealed under her password is not loaded when constructed: only
+// its header is read, the calendar stays empty and nothing is saved until
+// Unlock is given the key, and then it loads as a start does.
+//
 // Changes are saved on a worker thread: a change only marks the data, a message
 // to a hidden window (dispatched by whatever loop runs, modal ones included)
 // hands the newest state over, and the outcome comes back the same way.
@@ -15,9 +19,11 @@
 #include <optional>
 #include <string>
 
+#include "crypto/KeyRing.h"
 #include "cycle/CalendarData.h"
 #include "cycle/DataStore.h"
 #include "cycle/SaveWorker.h"
+#include "cycle/SealedEnvelope.h"
 
 class MessageWindow;
 
@@ -52,6 +58,21 @@ public:
     const std::wstring& RecoveredFrom() const { return store_.RecoveredFrom(); }
     const std::optional<files::FoundFile>& BackupToOffer() const { return store_.BackupToOffer(); }
 
+    // Protection with a password. The header a key must fit to open the data
+    // file (Locked), or the one the files are sealed with now.
+    const std::vector<std::uint8_t>& SealedHeader() const;
+    bool IsProtected() const { return &store_.Envelope() != &PlainEnvelope::Shared(); }
+    // Loads the sealed file with its key, as a start does; the outcome.
+    LoadOutcome Unlock(keyring::SealingKey key);
+    // Seals the data file and every copy kept beside it with `key`: a new
+    // protection, or a new password or recovery key for one. Nothing changes
+    // when the data file cannot be written.
+    SaveResult Protect(keyring::SealingKey key);
+    // Writes the data file and its copies plain again.
+    SaveResult RemoveProtection();
+    // The damaged copies beside the data file, which protection leaves as they are.
+    const std::vector<std::wstring>& UnprotectedCopies() const { return unprotectedCopies_; }
+
     // Whether the data differs from what the load or the last successful save
     // left on disk (or from a copy kept since).
     bool HasUnsavedChanges() const;
@@ -78,8 +99,15 @@ private:
     void TakeOutcomes();
     void Apply(std::uint64_t revision, const SaveResult& result);
     void WaitForWorker();
+    // Saves the data through `envelope` and writes the copies again with it.
+    SaveResult Rewrap(const DataEnvelope& envelope);
 
     CalendarData data_;
+    // What seals the files while she protects them; before the store, which
+    // points to it.
+    std::unique_ptr<SealedEnvelope> sealed_ = std::make_unique<SealedEnvelope>();
+    std::vector<std::uint8_t> lockedHeader_;
+    std::vector<std::wstring> unprotectedCopies_;
     DataStore store_;
     int listener_ = 0;
     // The revision the file holds; none when it holds nothing of this run yet

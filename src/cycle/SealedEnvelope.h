@@ -39,6 +39,8 @@ public:
     // Locks it again; the data key is wiped.
     void ForgetKey() { key_.reset(); }
     bool HasKey() const { return key_.has_value(); }
+    // The header of the files it seals; only while it has a key.
+    const std::vector<std::uint8_t>& Header() const { return key_->header; }
 
     // The key's header, then a new nonce and the sealed plain file. Empty
     // when there is no key or the system's cryptography failed: never bytes

@@ -1,5 +1,7 @@
 #include "dialogs/CycleHistoryDlg.h"
 
+#include <utility>
+
 #include <commctrl.h>
 
 #include "cycle/CalendarData.h"
@@ -54,10 +56,11 @@ std::wstring JoinLines(const std::vector<std::wstring>& lines) {
 
 CycleHistoryDlg::CycleHistoryDlg(HWND view, CalendarData& calendarData,
                                  std::wstring& viewPrinterName, DeviceSettings& viewPrinterSettings,
-                                 imports::ImportUndo& viewLastImport)
+                                 imports::ImportUndo& viewLastImport,
+                                 std::function<void(HWND owner)> whenExporting)
     : TransparentDlg(view), labelFont(MakeLabelFont()), titleFont(MakeTitleFont(DisplayScale())),
       data(calendarData), printerName(viewPrinterName), printerSettings(viewPrinterSettings),
-      lastImport(viewLastImport) {}
+      lastImport(viewLastImport), beforeExport(std::move(whenExporting)) {}
 
 CycleHistoryDlg::~CycleHistoryDlg() = default;
 
@@ -221,6 +224,9 @@ LRESULT CycleHistoryDlg::OnPrint(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CycleHistoryDlg::OnExport(WORD, WORD, HWND, BOOL&) {
+    if (beforeExport) {
+        beforeExport(hwnd_);
+    }
     export_ = ExportHistory(hwnd_, data);
     return 0;
 }

@@ -25,6 +25,7 @@
 
 #include <commctrl.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -36,8 +37,10 @@ public:
     // `printerName` and `printerSettings` are the view's memory of the last
     // print: the summary preselects that printer and updates both.
     // `lastImport` keeps what an import here adds, for the view's Undo import.
+    // `beforeExport` runs before the Save As of an export, over this dialog.
     CycleHistoryDlg(HWND view, CalendarData& data, std::wstring& printerName,
-                    DeviceSettings& printerSettings, imports::ImportUndo& lastImport);
+                    DeviceSettings& printerSettings, imports::ImportUndo& lastImport,
+                    std::function<void(HWND owner)> beforeExport = nullptr);
     ~CycleHistoryDlg() override;
 
     BEGIN_MSG_MAP(CycleHistoryDlg)
@@ -82,6 +85,7 @@ private:
     std::wstring& printerName;
     DeviceSettings& printerSettings;
     imports::ImportUndo& lastImport;
+    std::function<void(HWND owner)> beforeExport;
     // The row the list asked about last, and the text handed out for it.
     std::size_t cachedRow = static_cast<std::size_t>(-1);
     CycleRow cachedText;

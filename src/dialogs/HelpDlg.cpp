@@ -12,7 +12,7 @@ struct Page {
 constexpr Page kPages[] = {
     {IDS_HELP_SETTINGS, L"dlg_settings"},  {IDS_HELP_PRINT, L"dlg_print"},
     {IDS_HELP_ABOUT, L"btn_about"},        {IDS_HELP_NAVIGATION, L"btn_right"},
-    {IDS_HELP_KEYBOARD, L"help_keyboard"},
+    {IDS_HELP_KEYBOARD, L"help_keyboard"}, {IDS_HELP_PASSWORD, L"dlg_unlock"},
 };
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "dialogs/HelpDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "framework/AppModule.h"
+#include "framework/ResourceText.h"
 #include "print/PrintCommand.h"
 #include "resource.h"
 #include "skin/CxImage.h"
@@ -238,6 +239,11 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
             ReclassifyGrids();
         }
         break;
+    case CMD_PROTECT:
+    case CMD_REMOVE_PASSWORD:
+        // The frame keeps her file; one dialog at a time all the same.
+        RunAlone([this, wParam] { ::SendMessageW(GetParent(), WM_COMMAND, wParam, 0); });
+        break;
     default:
         handled = FALSE;
         break;
@@ -304,10 +310,20 @@ void CalendarView::OpenSettings() {
 // Use, import and following may all have changed what the grids show.
 void CalendarView::OpenCycleHistory() {
     RunAlone([this] {
-        CycleHistoryDlg dialog(hwnd_, data, printerName, printerSettings, lastImport);
+        CycleHistoryDlg dialog(hwnd_, data, printerName, printerSettings, lastImport,
+                               [this](HWND owner) { BeforeExport(owner); });
         dialog.DoModal(hwnd_);
         ReclassifyGrids();
     });
+}
+
+void CalendarView::BeforeExport(HWND owner) {
+    if (protection != Protection::On || toldExportPlain) {
+        return;
+    }
+    toldExportPlain = true;
+    ::MessageBoxW(owner, LoadResourceString(IDS_EXPORT_NOT_PROTECTED).c_str(),
+                  LoadResourceString(IDS_APP_NAME).c_str(), MB_OK | MB_ICONINFORMATION);
 }
 
 void CalendarView::OpenPrint() {
@@ -490,6 +506,17 @@ void CalendarView::ShowContextMenu(POINT screen, bool onDay) {
         }
         UINT text = item.text;
         if (item.command == CMD_UNDO_IMPORT && !lastImport.CanUndo(data)) {
+            continue;
+        }
+        if (item.command == CMD_PROTECT) {
+            if (protection == Protection::Unavailable) {
+                continue;
+            }
+            if (protection == Protection::On) {
+                text = IDS_MENU_CHANGE_PASSWORD;
+            }
+        }
+        if (item.command == CMD_REMOVE_PASSWORD && protection != Protection::On) {
             continue;
         }
         if (item.command == CMD_TOGGLE_DAY) {

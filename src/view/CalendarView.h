@@ -76,6 +76,11 @@ public:
     // The keyboard has been used since the last click: the focus frame shows.
     bool KeyboardUsed() const { return keyboardUsed; }
 
+    // Whether her calendar is behind a password, for the menu and for the
+    // note before an export; Unavailable where nothing is kept in a file.
+    enum class Protection { Unavailable, Off, On };
+    void SetProtection(Protection state) { protection = state; }
+
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled);
@@ -90,6 +95,8 @@ private:
 
     void OpenSettings();
     void OpenCycleHistory();
+    // Before the Save As of an export: a protected calendar's export is plain.
+    void BeforeExport(HWND owner);
     void OpenPrint();
     void OpenHelp();
     void OpenAbout();
@@ -143,6 +150,9 @@ private:
     DeviceSettings printerSettings;
     // The last import from the cycle history, for as long as it can be taken back.
     imports::ImportUndo lastImport;
+    Protection protection = Protection::Unavailable;
+    // Export of a protected calendar says once a run that the file is plain.
+    bool toldExportPlain = false;
     // F1 arrives while a dialog is open too; one dialog at a time.
     bool dialogOpen = false;
     DateKey focus = 0;

@@ -18,3 +18,7 @@ constexpr WORD CMD_TODAY = 0xC008;
 constexpr WORD CMD_CYCLE_HISTORY = 0xC010;
 // Takes back the last import while nothing else has changed.
 constexpr WORD CMD_UNDO_IMPORT = 0xC011;
+// Protect the calendar with a password, or change it; the frame answers.
+constexpr WORD CMD_PROTECT = 0xC012;
+// Take the password away; the frame answers.
+constexpr WORD CMD_REMOVE_PASSWORD = 0xC013;

@@ -22,6 +22,10 @@ inline constexpr MenuItem kContextMenu[] = {
     {IDS_MENU_CYCLE_HISTORY, CMD_CYCLE_HISTORY, IDS_KEY_CTRL_H},
     // Only while the last import can be taken back.
     {IDS_MENU_UNDO_IMPORT, CMD_UNDO_IMPORT, IDS_KEY_CTRL_Z},
+    // "Protect with a password..." or, once set, "Change password..." and
+    // "Remove password...": only where the data is kept in her file.
+    {IDS_MENU_PROTECT, CMD_PROTECT, 0},
+    {IDS_MENU_REMOVE_PASSWORD, CMD_REMOVE_PASSWORD, 0},
     {IDS_MENU_SETTINGS, CMD_SETTINGS, 0},
     {IDS_MENU_PRINT, CMD_PRINT, IDS_KEY_CTRL_P},
     {IDS_MENU_HELP, CMD_HELP, IDS_KEY_F1},

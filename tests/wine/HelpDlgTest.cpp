@@ -29,8 +29,8 @@ std::string Enabled(HWND dialog) {
 }
 
 // The pictures of the pages, in order.
-constexpr const wchar_t* kPictures[] = {L"dlg_settings", L"dlg_print", L"btn_about", L"btn_right",
-                                        L"help_keyboard"};
+constexpr const wchar_t* kPictures[] = {L"dlg_settings", L"dlg_print",     L"btn_about",
+                                        L"btn_right",    L"help_keyboard", L"dlg_unlock"};
 constexpr int kPages = static_cast<int>(std::size(kPictures));
 
 HWND SlideWindow(HWND dialog) {
