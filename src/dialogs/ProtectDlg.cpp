@@ -283,7 +283,7 @@ void ProtectDlg::ShowKeyPage() {
 }
 
 LRESULT ProtectDlg::OnNext(WORD, WORD, HWND, BOOL&) {
-    if (work && !onKeyPage && !::IsWindowEnabled(GetDlgItem(IDC_NEW_PASSWORD))) {
+    if (working) {
         return 0;
     }
     if (onKeyPage) {
@@ -351,7 +351,8 @@ std::wstring ProtectDlg::KeyText() const {
     return FormatResourceString(IDS_KEY_FILE_TEXT, {key, Today()});
 }
 
-void ProtectDlg::ShowWorking(bool working) {
+void ProtectDlg::ShowWorking(bool busy) {
+    working = busy;
     SetMessage(working ? IDS_PROTECTING : 0);
     for (const int control : {IDC_CURRENT_SECRET, IDC_NEW_PASSWORD, IDC_REPEAT_PASSWORD, IDOK}) {
         ::EnableWindow(GetDlgItem(control), working ? FALSE : TRUE);

@@ -89,6 +89,7 @@ private:
     gdi::Font titleFont;
     gdi::Font keyFont;
     std::unique_ptr<BackgroundWork<Made>> work;
+    bool working = false;
     bool onKeyPage = false;
     bool finished = false;
 };

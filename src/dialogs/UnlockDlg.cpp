@@ -69,7 +69,7 @@ LRESULT UnlockDlg::OnColorStatic(UINT, WPARAM wParam, LPARAM lParam, BOOL&) {
 }
 
 LRESULT UnlockDlg::OnUnlock(WORD, WORD, HWND, BOOL&) {
-    if (work || ::GetWindowTextLengthW(GetDlgItem(IDC_UNLOCK_PASSWORD)) == 0) {
+    if (working || ::GetWindowTextLengthW(GetDlgItem(IDC_UNLOCK_PASSWORD)) == 0) {
         return 0;
     }
     std::optional<cng::SecretBytes> password =
@@ -121,7 +121,8 @@ LRESULT UnlockDlg::OnForgot(WORD, WORD, HWND, BOOL&) {
     return 0;
 }
 
-void UnlockDlg::ShowWorking(bool working) {
+void UnlockDlg::ShowWorking(bool busy) {
+    working = busy;
     if (working) {
         SetMessage(IDS_UNLOCKING);
     }

@@ -64,5 +64,6 @@ private:
     gdi::Font labelFont;
     gdi::Font titleFont;
     std::unique_ptr<BackgroundWork<keyring::Unlocked>> work;
+    bool working = false;
     bool finished = false;
 };
