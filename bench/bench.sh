@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Every speed and size figure of Lunabel in one table: the data file with
-# 100,000 marks and imports of 200 MB (native), the main window's answers to
+# 100,000 marks and imports of 200 MB (native), a calendar behind a password
+# (unlock, sealed saves and sizes, under Wine), the main window's answers to
 # the user while it saves as you go and a ten-year print to the PDF queue
 # (under Wine), start-up side by side with a bare window, the executable's
 # size and the running program's start-up and peak working set. Builds what
@@ -111,6 +112,11 @@ row "size of lunabel.exe" "$(stat -c %s "$exe") bytes"
 log "the program under Wine"
 init_wine_prefix
 start_wineserver
+
+build_windows_bench lunabel_sealed_bench >/dev/null
+while IFS='|' read -r label figure; do
+    row "$label" "$figure"
+done < <(run_wine "$lunabel_bench_windows_build/bin/lunabel_sealed_bench.exe" 2>/dev/null | tr -d '\r')
 keep_data_file
 data="$(wine_data_file)"
 

@@ -273,6 +273,10 @@ void ProtectDlg::ShowKeyPage() {
     for (const int control : kKeyPage) {
         ::ShowWindow(GetDlgItem(control), SW_SHOW);
     }
+    // Named for what it now shows, for her screen reader as on the band.
+    const std::wstring title = LoadResourceString(IDS_KEY_FILE_NAME);
+    ::SetWindowTextW(hwnd_, title.c_str());
+    ::SetDlgItemTextW(hwnd_, IDC_PROTECT_TITLE, title.c_str());
     ::SetDlgItemTextW(hwnd_, IDC_PROTECT_INTRO, LoadResourceString(IDS_KEY_INTRO).c_str());
     const std::wstring key(protection->recoveryKey.begin(), protection->recoveryKey.end());
     ::SetDlgItemTextW(hwnd_, IDC_RECOVERY_KEY, key.c_str());

@@ -14,7 +14,9 @@
 #include "dialogs/CycleHistoryDlg.h"
 #include "dialogs/HelpDlg.h"
 #include "dialogs/ImportPreviewDlg.h"
+#include "dialogs/ProtectDlg.h"
 #include "dialogs/SettingsDlg.h"
+#include "dialogs/UnlockDlg.h"
 #include "framework/ResourceText.h"
 #include "history/CycleHistory.h"
 #include "import/BackgroundRead.h"
@@ -282,6 +284,68 @@ TEST_F(TextFit, TheImportPreviewFitsWithEveryKindOfLine) {
         .DoModal(driver.Owner());
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(Joined(misfits), "");
+}
+
+// Every purpose and mode of the password dialogs, each message they can say
+// in its line, and the recovery key's page.
+TEST_F(TextFit, ThePasswordDialogsFitEveryMessage) {
+    const std::string password = "Moon7abc";
+    const std::optional<keyring::Protection> protection = keyring::Create(
+        {reinterpret_cast<const std::uint8_t*>(password.data()), password.size()}, 1000);
+    ASSERT_TRUE(protection);
+    const std::vector<std::uint8_t>& header = protection->key.header;
+    const auto withEachMessage = [](int line, std::vector<UINT> messages) {
+        return [line, messages](HWND dialog, std::vector<std::string>& misfits) {
+            for (const UINT message : messages) {
+                ::SetDlgItemTextW(dialog, line, LoadResourceString(message).c_str());
+                const std::vector<std::string> found = Misfits(dialog);
+                misfits.insert(misfits.end(), found.begin(), found.end());
+            }
+        };
+    };
+    const auto unlockMessages =
+        withEachMessage(IDC_UNLOCK_MESSAGE, {IDS_WRONG_PASSWORD, IDS_UNLOCKING});
+    const auto protectMessages = withEachMessage(
+        IDC_PROTECT_MESSAGE,
+        {IDS_PASSWORD_TOO_SHORT, IDS_PASSWORD_ONE_CHARACTER, IDS_PASSWORD_PLAIN_RUN,
+         IDS_PASSWORD_MISMATCH, IDS_RECOVERY_KEY_LENGTH, IDS_RECOVERY_KEY_CHARACTER,
+         IDS_RECOVERY_KEY_CHECK, IDS_WRONG_RECOVERY_KEY, IDS_WRONG_PASSWORD, IDS_PROTECTING});
+    for (const auto purpose : {UnlockDlg::Purpose::Open, UnlockDlg::Purpose::Remove,
+                               UnlockDlg::Purpose::OpenCopy}) {
+        std::vector<std::string> misfits;
+        ModalDialogDriver driver;
+        driver.Script({[&](HWND dialog) {
+            unlockMessages(dialog, misfits);
+            Click(dialog, IDCANCEL);
+        }});
+        UnlockDlg(driver.Owner(), purpose, header).DoModal(driver.Owner());
+        EXPECT_EQ(Joined(misfits), "") << "purpose " << static_cast<int>(purpose);
+    }
+    for (const auto mode :
+         {ProtectDlg::Mode::TurnOn, ProtectDlg::Mode::Change, ProtectDlg::Mode::Recover}) {
+        std::vector<std::string> misfits;
+        ModalDialogDriver driver;
+        std::vector<ModalDialogDriver::Step> steps{[&](HWND dialog) {
+            protectMessages(dialog, misfits);
+        }};
+        if (mode == ProtectDlg::Mode::TurnOn) {
+            steps.push_back([](HWND dialog) {
+                ::SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"Moon7abc");
+                ::SetDlgItemTextW(dialog, IDC_REPEAT_PASSWORD, L"Moon7abc");
+                Click(dialog, IDOK);
+                EXPECT_TRUE(WaitFor(
+                    [&] { return ::IsWindowVisible(::GetDlgItem(dialog, IDC_KEY_KEPT)) != FALSE; }));
+            });
+            steps.push_back([&](HWND dialog) {
+                const std::vector<std::string> found = Misfits(dialog);
+                misfits.insert(misfits.end(), found.begin(), found.end());
+            });
+        }
+        steps.push_back([](HWND dialog) { Click(dialog, IDCANCEL); });
+        driver.Script(steps);
+        ProtectDlg(driver.Owner(), mode, header).DoModal(driver.Owner());
+        EXPECT_EQ(Joined(misfits), "") << "mode " << static_cast<int>(mode);
+    }
 }
 
 TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {

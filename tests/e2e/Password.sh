@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# Her calendar behind a password, with the real mouse and keyboard: "Protect
+# with a password..." from the context menu, the password twice, the recovery
+# key kept; the file is then sealed and no file beside it shows her mark. At
+# the next start the grids are blank under the password dialog, a second copy
+# brings that dialog forward, a wrong password is refused in the dialog and
+# the right one shows her mark again.
+#
+# Password.sh LUNABEL_EXE. DISPLAY and WINEPREFIX come from the environment;
+# the prefix's own data file is kept aside and put back.
+set -euo pipefail
+
+# shellcheck source=program.sh
+source "$(dirname "${BASH_SOURCE[0]}")/program.sh" "$@"
+
+day=$((td == 10 ? 11 : 10))
+mark=$(date_key "$ty" "$first" "$day")
+data_file "$mark" >"$data"
+folder="$(dirname "$data")"
+# What an earlier run left beside the file is not this test's, and what this
+# one leaves (sealed copies) is no other test's.
+rm -f "$data".*
+trap 'rm -f "$data".*; finish' EXIT
+
+window_named() { xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n1; }
+shown() { [ -n "$(window_named "$1")" ]; }
+sealed() { [ "$(head -c 8 "$data" | od -An -tx1 | tr -d ' ')" = "894c554e5345414c" ]; }
+colours() { import -window root -crop "$1" -format %k info: 2>/dev/null; }
+
+start_program
+await "her mark shows" shows_mark "$ty" "$first" "$day"
+xdotool windowfocus --sync "$main"
+xdotool key shift+F10
+await "the context menu opens" found_menu
+xdotool key w
+await_dialog dlg_protect
+focus_dialog
+xdotool type --delay 20 "Moon7abc"
+xdotool key Tab
+xdotool type --delay 20 "Moon7abc"
+xdotool key Return
+await "the recovery key is shown" shown "Lunabel recovery key"
+xdotool key alt+k alt+f
+await "the data file is sealed" sealed
+await "the dialog closes" no_dialog
+
+# No file she keeps shows the mark's bytes, and none reads as a plain file.
+python3 - "$folder" "$mark" <<'PY' || fail "a file beside the data file shows her mark"
+import os, struct, sys
+folder, mark = sys.argv[1], int(sys.argv[2])
+for name in os.listdir(folder):
+    if name.startswith("Lunabel.data"):
+        data = open(os.path.join(folder, name), "rb").read()
+        if struct.pack("<I", mark) in data or data.startswith(b"GOOD"):
+            sys.exit(f"{name} shows it")
+PY
+cp "$data" "$work/sealed"
+xdotool windowfocus --sync "$main"
+xdotool key alt+F4
+await_exit "Alt+F4"
+
+start_program
+await_dialog dlg_unlock
+unlock_dialog="$dialog"
+shows_no_mark "$ty" "$first" "$day" || fail "the grids show her mark before she unlocked"
+
+# A second copy leaves at once and hands the keyboard to the password dialog.
+xdotool mousemove 5 5 click 1
+status=0
+LC_ALL=en_US.UTF-8 wine "$exe" || status=$?
+[ "$status" = 0 ] || fail "the second copy ended with code $status"
+await "the password dialog has the keyboard" bash -c "[ \"\$(xdotool getwindowfocus)\" = $unlock_dialog ]"
+
+# The message line, right of where "Opening your calendar..." ends: only the
+# refusal reaches there.
+message="120x13+$((dlg_x + 200))+$((dlg_y + 120))"
+blank=$(colours "$message")
+focus_dialog
+xdotool type --delay 20 "Moon7abd"
+xdotool key Return
+await "the wrong password is refused" bash -c "[ \$(import -window root -crop $message -format %k info:) -gt $((blank + 4)) ]"
+shows_no_mark "$ty" "$first" "$day" || fail "a wrong password showed her mark"
+xdotool type --delay 20 "Moon7abc"
+xdotool key Return
+await "her mark shows again" shows_mark "$ty" "$first" "$day"
+await "the dialog closes" no_dialog
+cmp -s "$data" "$work/sealed" || fail "unlocking changed the file"
+
+xdotool windowfocus --sync "$main"
+xdotool key alt+F4
+await_exit "Alt+F4"
+cmp -s "$data" "$work/sealed" || fail "closing without a change wrote the file"
+echo "password: the file was sealed, the grids blank until the right password, a second copy brought the dialog forward"
