@@ -377,8 +377,8 @@ TEST(DataFileTest, PlainEnvelopeIsTheCodecUnchanged) {
     // reads it as an empty calendar.
     for (const Bytes& damaged : {FileBytes().Tag("BAD!").Word(7).bytes, Bytes{}, Bytes{'G', 'O'},
                                  Bytes(sealed.begin(), sealed.begin() + 35)}) {
-        CalendarData opened;
-        EXPECT_EQ(plain.Open(damaged, opened), DataEnvelope::Opened::Damaged) << damaged.size();
+        CalendarData read;
+        EXPECT_EQ(plain.Open(damaged, read), DataEnvelope::Opened::Damaged) << damaged.size();
     }
 }
 
