@@ -305,6 +305,8 @@ for pct in 100 $scales; do
   render dlg_about 324x292 rgba "$frost"
   render dlg_history 660x490 rgba "$frost"
   render dlg_import 540x420 rgba "$frost"
+  render dlg_unlock 361x200 rgba "$frost"
+  render dlg_protect 361x264 rgba "$frost"
   render heart_small 7x6 rgba '#fffcfb'
   # The help pages lie on the help dialog's body, from (11, 57) of its picture.
   render help_keyboard 386x174 rgba dlg_help@11,57

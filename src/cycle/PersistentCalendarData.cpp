@@ -23,6 +23,10 @@ PersistentCalendarData::PersistentCalendarData(std::wstring path) : store_(std::
             savedRevision_ = data_.Revision();
         }
     }
+    Listen();
+}
+
+void PersistentCalendarData::Listen() {
     listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
 }
 
@@ -31,17 +35,58 @@ const std::vector<std::uint8_t>& PersistentCalendarData::SealedHeader() const {
 }
 
 LoadOutcome PersistentCalendarData::Unlock(keyring::SealingKey key) {
+    WaitForWorker();
     sealed_->SetKey(std::move(key));
     store_.UseEnvelope(*sealed_);
     // Loading is no change of hers: nothing is saved for it.
-    data_.RemoveListener(listener_);
-    store_.Load(data_);
+    if (!locked_) {
+        data_.RemoveListener(listener_);
+    }
+    locked_ = false;
     savedRevision_.reset();
+    if (sealedWhileLocked_) {
+        // The file does not hold the state yet: it is taken from what the lock sealed.
+        sealed_->Open(*sealedWhileLocked_, data_);
+        sealedWhileLocked_.reset();
+        Listen();
+        ScheduleSave();
+        return store_.LastLoad();
+    }
+    store_.Load(data_);
     if (store_.RecoveredFrom().empty()) {
         savedRevision_ = data_.Revision();
     }
-    listener_ = data_.AddListener([this](CalendarData::Change) { Changed(); });
+    Listen();
     return store_.LastLoad();
+}
+
+SaveResult PersistentCalendarData::Lock() {
+    WaitForWorker();
+    SaveResult result{true, ERROR_SUCCESS, store_.Path()};
+    const bool changed = HasUnsavedChanges();
+    const std::uint64_t revision = data_.Revision();
+    if (changed) {
+        DataStore::Bytes bytes = store_.Envelope().Seal(data_);
+        submittedRevision_ = revision;
+        result = store_.Save(bytes);
+        if (!result.saved) {
+            sealedRevision_ = revision;
+            sealedWhileLocked_ = std::move(bytes);
+            if (result.error != ERROR_SHARING_VIOLATION && result.error != ERROR_LOCK_VIOLATION) {
+                KeepUnsavedCopy();
+            }
+        }
+    }
+    lockedHeader_ = sealed_->Header();
+    data_.RemoveListener(listener_);
+    locked_ = true;
+    data_.ClearMarks();
+    sealed_->ForgetKey();
+    // Told once locked: whoever listens sees a locked calendar.
+    if (changed) {
+        Apply(revision, result);
+    }
+    return result;
 }
 
 SaveResult PersistentCalendarData::Protect(keyring::SealingKey key) {
@@ -91,6 +136,10 @@ PersistentCalendarData::~PersistentCalendarData() {
 }
 
 bool PersistentCalendarData::HasUnsavedChanges() const {
+    if (locked_) {
+        // A sealed copy kept at the lock holds it already.
+        return sealedWhileLocked_.has_value() && keptRevision_ != sealedRevision_;
+    }
     const std::uint64_t revision = data_.Revision();
     return savedRevision_ != revision && keptRevision_ != revision;
 }
@@ -120,6 +169,13 @@ void PersistentCalendarData::ScheduleSave() {
 }
 
 void PersistentCalendarData::RetrySave() {
+    if (locked_) {
+        // Only what the lock sealed is ever written while locked.
+        if (sealedWhileLocked_) {
+            SubmitCurrentState();
+        }
+        return;
+    }
     if (submittedRevision_ == data_.Revision() && HasUnsavedChanges()) {
         submittedRevision_.reset();
     }
@@ -149,8 +205,9 @@ void PersistentCalendarData::SubmitCurrentState() {
                 }
             });
     }
-    submittedRevision_ = data_.Revision();
-    worker_->Submit(data_.Revision(), store_.Envelope().Seal(data_));
+    const std::uint64_t revision = locked_ ? sealedRevision_ : data_.Revision();
+    submittedRevision_ = revision;
+    worker_->Submit(revision, CurrentBytes());
 }
 
 void PersistentCalendarData::TakeOutcomes() {
@@ -168,6 +225,9 @@ void PersistentCalendarData::Apply(std::uint64_t revision, const SaveResult& res
     failing_ = !result.saved;
     if (result.saved) {
         savedRevision_ = revision;
+        if (sealedWhileLocked_ && revision == sealedRevision_) {
+            sealedWhileLocked_.reset();
+        }
     }
     if (observer_) {
         observer_(result, firstFailure);
@@ -186,18 +246,28 @@ SaveResult PersistentCalendarData::SaveNow() {
     if (!HasUnsavedChanges()) {
         return {true, ERROR_SUCCESS, store_.Path()};
     }
-    const std::uint64_t revision = data_.Revision();
+    const std::uint64_t revision = locked_ ? sealedRevision_ : data_.Revision();
     submittedRevision_ = revision;
-    const SaveResult result = store_.Save(store_.Envelope().Seal(data_));
+    const SaveResult result = store_.Save(CurrentBytes());
     Apply(revision, result);
     return result;
 }
 
 SaveResult PersistentCalendarData::KeepUnsavedCopy() {
     WaitForWorker();
-    const SaveResult result = store_.KeepUnsavedCopy(store_.Envelope().Seal(data_));
-    if (result.saved) {
+    const SaveResult result = store_.KeepUnsavedCopy(CurrentBytes());
+    if (result.saved && !locked_) {
         keptRevision_ = data_.Revision();
     }
+    if (result.saved && locked_) {
+        keptRevision_ = sealedRevision_;
+    }
     return result;
+}
+
+DataStore::Bytes PersistentCalendarData::CurrentBytes() const {
+    if (locked_) {
+        return sealedWhileLocked_ ? *sealedWhileLocked_ : DataStore::Bytes();
+    }
+    return store_.Envelope().Seal(data_);
 }

@@ -64,6 +64,15 @@ public:
     bool IsProtected() const { return &store_.Envelope() != &PlainEnvelope::Shared(); }
     // Loads the sealed file with its key, as a start does; the outcome.
     LoadOutcome Unlock(keyring::SealingKey key);
+    // Locks a protected calendar while it runs: the newest state is sealed
+    // into the file first (a file another program holds gets those sealed
+    // bytes as soon as it is let go: RetrySave), then the marks and the key
+    // are wiped from memory. Wiping is no change of hers: nothing is saved for
+    // it. The save's result; a failure other than a held file leaves the
+    // state in a sealed ".unsaved" copy.
+    SaveResult Lock();
+    // Not opened yet at start, or locked since.
+    bool IsLocked() const { return locked_ || store_.LastLoad() == LoadOutcome::Locked; }
     // Seals the data file and every copy kept beside it with `key`: a new
     // protection, or a new password or recovery key for one. Nothing changes
     // when the data file cannot be written.
@@ -94,6 +103,9 @@ public:
 
 private:
     void Changed();
+    void Listen();
+    // What a save writes now: the data sealed, or while locked what the lock sealed.
+    DataStore::Bytes CurrentBytes() const;
     void OnPosted(std::uintptr_t what);
     void SubmitCurrentState();
     void TakeOutcomes();
@@ -107,6 +119,10 @@ private:
     // points to it.
     std::unique_ptr<SealedEnvelope> sealed_ = std::make_unique<SealedEnvelope>();
     std::vector<std::uint8_t> lockedHeader_;
+    bool locked_ = false;
+    // The sealed state a lock could not write yet, and its revision.
+    std::optional<DataStore::Bytes> sealedWhileLocked_;
+    std::uint64_t sealedRevision_ = 0;
     std::vector<std::wstring> unprotectedCopies_;
     DataStore store_;
     int listener_ = 0;

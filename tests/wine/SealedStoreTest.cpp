@@ -5,6 +5,7 @@
 #include "cycle/PersistentCalendarData.h"
 
 #include "DataStoreTestSupport.h"
+#include "MessagePump.h"
 #include "crypto/PasswordRules.h"
 #include "cycle/DataFile.h"
 
@@ -238,6 +239,59 @@ TEST_F(SealedStoreTest, DamagedSealedFileIsKeptAndItsBackupOffered) {
         EXPECT_EQ(backup.Marks(), SampleData().Marks());
         EXPECT_EQ(ReadFileBytes(Data()).value(), damaged) << "nothing saved yet";
     }
+}
+
+// Locking seals the newest state before it wipes the marks, and the file is
+// never empty or plain on the way: after every step it is whole and sealed.
+TEST_F(SealedStoreTest, LockSealsTheNewestStateAndUnlockBringsItBack) {
+    MakePlainCalendar();
+    PersistentCalendarData user(Data());
+    keyring::Protection protection = NewProtection("first moon");
+    ASSERT_TRUE(user.Protect(std::move(protection.key)).saved);
+    const auto fileIsSealed = [&] {
+        const Bytes bytes = ReadFileBytes(Data()).value();
+        EXPECT_EQ(KindOf(bytes), FileKind::Sealed);
+        return bytes;
+    };
+    user.Data().ToggleMark(2025, 7, 4);
+    const std::vector<DateKey> marks = user.Data().Marks();
+    ASSERT_TRUE(user.Lock().saved);
+    EXPECT_TRUE(user.IsLocked());
+    EXPECT_TRUE(user.Data().Marks().empty());
+    const Bytes locked = fileIsSealed();
+    EXPECT_TRUE(user.SaveNow().saved) << "nothing to save";
+    EXPECT_EQ(fileIsSealed(), locked) << "the wiped calendar is never saved";
+    ASSERT_EQ(user.Unlock(KeyFor(locked, "first moon")), LoadOutcome::Loaded);
+    EXPECT_EQ(user.Data().Marks(), marks);
+    EXPECT_FALSE(user.IsLocked());
+    EXPECT_EQ(fileIsSealed(), locked);
+}
+
+// A file another program holds at the lock gets the sealed state once it is
+// let go, while the calendar stays locked; the unlock shows that state.
+TEST_F(SealedStoreTest, HeldFileGetsTheSealedStateWhileLocked) {
+    MakePlainCalendar();
+    PersistentCalendarData user(Data());
+    ASSERT_TRUE(user.Protect(NewProtection("first moon").key).saved);
+    user.Data().ToggleMark(2025, 7, 4);
+    const std::vector<DateKey> marks = user.Data().Marks();
+    const Bytes before = ReadFileBytes(Data()).value();
+    datastore_test::HeldFile holder(Data(), 0);
+    ASSERT_TRUE(holder.Held());
+    const SaveResult locked = user.Lock();
+    EXPECT_FALSE(locked.saved);
+    EXPECT_EQ(locked.error, static_cast<DWORD>(ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(user.Data().Marks().empty());
+    holder.Release();
+    EXPECT_EQ(ReadFileBytes(Data()).value(), before);
+    user.RetrySave();
+    ASSERT_TRUE(WaitFor([&] { return ReadFileBytes(Data()).value() != before; }));
+    EXPECT_TRUE(user.IsLocked());
+    const Bytes after = ReadFileBytes(Data()).value();
+    EXPECT_EQ(KindOf(after), FileKind::Sealed);
+    EXPECT_FALSE(ShowsAMark(after, SampleData()));
+    ASSERT_EQ(user.Unlock(KeyFor(after, "first moon")), LoadOutcome::Loaded);
+    EXPECT_EQ(user.Data().Marks(), marks);
 }
 
 TEST_F(SealedStoreTest, FileOfANewerVersionIsNeverWritten) {
