@@ -192,6 +192,29 @@ TEST_F(SealedFile, ProtectedCopyAnOlderLunabelSetAsideIsMergedBack) {
     EXPECT_FALSE(FilesBeside(dataPath).contains(FileName(dataPath) + L".damaged"));
 }
 
+// A second copy started while the password is asked brings the password
+// dialog to the front; Cancel there ends Lunabel, writing nothing.
+TEST_F(SealedFile, SecondCopyBringsThePasswordForwardAndCancelEnds) {
+    const Bytes file = SealedCalendar().file;
+    ASSERT_TRUE(WriteFileBytes(dataPath, file));
+    ASSERT_NE(program.StartAndWaitForFrame(), nullptr);
+    const HWND dialog = AwaitPopup();
+    ASSERT_NE(dialog, nullptr);
+    const HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0,
+                                         50, 50, nullptr, nullptr, nullptr, nullptr);
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == other; }));
+    ProgramCopy second;
+    ASSERT_TRUE(second.Start());
+    EXPECT_EQ(second.ExitCode(), 0);
+    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == dialog; }));
+    ::DestroyWindow(other);
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_EQ(program.ExitCode(), 1);
+    EXPECT_EQ(ReadFileBytes(dataPath), file);
+    EXPECT_EQ(FilesBeside(dataPath), std::set<std::wstring>{FileName(dataPath)});
+}
+
 // A later Lunabel's file: said, left exactly as it is, and Lunabel ends.
 TEST_F(SealedFile, FileOfANewerVersionIsLeftAloneAndLunabelEnds) {
     Bytes newer = SealedCalendar().file;
