@@ -112,7 +112,7 @@ LRESULT ProtectDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     InitBackground(hwnd_, L"dlg_protect");
     labelFont = MakeLabelFont(Scale());
     titleFont = dialog_texts::MakeTitleFont(Scale());
-    keyFont = gdi::MakeFont(L"Courier New", -Scale().FontHeight(17), FW_BOLD, ANTIALIASED_QUALITY);
+    keyFont = gdi::MakeFont(L"Courier New", -Scale().FontHeight(14), FW_BOLD, ANTIALIASED_QUALITY);
     const ModeTexts texts = TextsOf(mode);
     ::SetWindowTextW(hwnd_, LoadResourceString(texts.title).c_str());
     ::SetDlgItemTextW(hwnd_, IDC_PROTECT_TITLE, LoadResourceString(texts.title).c_str());
@@ -280,6 +280,8 @@ void ProtectDlg::ShowKeyPage() {
     ::SetDlgItemTextW(hwnd_, IDC_PROTECT_INTRO, LoadResourceString(IDS_KEY_INTRO).c_str());
     const std::wstring key(protection->recoveryKey.begin(), protection->recoveryKey.end());
     ::SetDlgItemTextW(hwnd_, IDC_RECOVERY_KEY, key.c_str());
+    // Selected whole, ready to copy; shown from its start.
+    ::SendDlgItemMessageW(hwnd_, IDC_RECOVERY_KEY, EM_SETSEL, 0, -1);
     ::SetDlgItemTextW(hwnd_, IDOK, LoadResourceString(IDS_FINISH).c_str());
     ::EnableWindow(GetDlgItem(IDOK), FALSE);
     SetMessage(0);
