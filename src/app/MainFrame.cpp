@@ -5,11 +5,17 @@
 #include "app/SaveMessages.h"
 #include "cycle/PersistentCalendarData.h"
 #include "cycle/SessionChanges.h"
+#include "cycle/IdleLock.h"
+#include "dialogs/LockOptionsDlg.h"
 #include "dialogs/ProtectDlg.h"
 #include "dialogs/UnlockDlg.h"
 #include "files/Files.h"
 #include "framework/AppModule.h"
+#include "framework/Preferences.h"
 #include "framework/ResourceText.h"
+#include "skin/TransparentDlg.h"
+
+#include <wtsapi32.h>
 
 namespace {
 // Fires once, after the first paint: timers come after every paint is done,
@@ -19,6 +25,14 @@ constexpr UINT_PTR kAfterStartTimer = 1;
 // until it goes through, without waiting for her next change.
 constexpr UINT_PTR kRetrySaveTimer = 2;
 constexpr UINT kRetrySaveEvery = 3000;
+// Whether she has been away long enough, and whether what held up a lock is gone.
+constexpr UINT_PTR kIdleTimer = 3;
+constexpr UINT kIdleCheckEvery = 5000;
+constexpr UINT_PTR kLockRetryTimer = 4;
+constexpr UINT kLockRetryEvery = 250;
+
+constexpr wchar_t kLockWithWindowsValue[] = L"LockWithWindows";
+constexpr wchar_t kLockAfterMinutesValue[] = L"LockAfterMinutes";
 
 bool IsHeldElsewhere(std::uint32_t error) {
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
@@ -91,6 +105,10 @@ LRESULT CMainFrame::OnCreate(UINT, WPARAM, LPARAM, BOOL&) {
             [this](const SaveResult& result, bool firstFailure) { OnSaved(result, firstFailure); });
         ShowProtection();
         ::SetTimer(hwnd_, kAfterStartTimer, USER_TIMER_MINIMUM, nullptr);
+        LoadLockChoices();
+        inputWatch = std::make_unique<InputWatch>();
+        ::WTSRegisterSessionNotification(hwnd_, NOTIFY_FOR_THIS_SESSION);
+        ::SetTimer(hwnd_, kIdleTimer, kIdleCheckEvery, nullptr);
     }
     return 0;
 }
@@ -110,6 +128,7 @@ LRESULT CMainFrame::OnDestroy(UINT, WPARAM, LPARAM, BOOL& handled) {
     }
     if (saved != nullptr) {
         saved->SetSaveObserver(nullptr);
+        ::WTSUnRegisterSessionNotification(hwnd_);
     }
     handled = FALSE;
     return 0;
@@ -135,6 +154,18 @@ LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
         }
         return 0;
     }
+    if (wParam == kIdleTimer) {
+        if (saved != nullptr && !saved->IsLocked() &&
+            idle::ShouldLock(InputWatch::LastInput(), ::GetTickCount64(), idleMinutes)) {
+            RequestLock();
+        }
+        return 0;
+    }
+    if (wParam == kLockRetryTimer) {
+        ::KillTimer(hwnd_, kLockRetryTimer);
+        RequestLock();
+        return 0;
+    }
     if (wParam != kAfterStartTimer) {
         handled = FALSE;
         return 0;
@@ -149,6 +180,16 @@ LRESULT CMainFrame::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 // Each cause once per run of failures; the next successful save ends the run
 // and takes away the message that the file is held, if it still shows.
 void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
+    // Locked: the sealed state is written when it can be, without a word over
+    // the password dialog; what failed is said by the save after the unlock.
+    if (saved != nullptr && saved->IsLocked()) {
+        if (!result.saved && IsHeldElsewhere(result.error)) {
+            ::SetTimer(hwnd_, kRetrySaveTimer, kRetrySaveEvery, nullptr);
+        } else {
+            ::KillTimer(hwnd_, kRetrySaveTimer);
+        }
+        return;
+    }
     if (result.saved) {
         toldError = 0;
         ::KillTimer(hwnd_, kRetrySaveTimer);
@@ -297,7 +338,7 @@ bool CMainFrame::ApplyProtection(PersistentCalendarData& data, keyring::SealingK
 }
 
 LRESULT CMainFrame::OnProtect(WORD, WORD, HWND, BOOL&) {
-    if (saved == nullptr || saved->LastLoad() == LoadOutcome::Locked) {
+    if (saved == nullptr || saved->IsLocked()) {
         return 0;
     }
     const bool change = saved->IsProtected();
@@ -370,9 +411,79 @@ void CMainFrame::OfferProtectedCopies(PersistentCalendarData& data) {
     }
 }
 
+LRESULT CMainFrame::OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (wParam == WTS_SESSION_LOCK && lockWithWindows) {
+        RequestLock();
+    }
+    return 0;
+}
+
+LRESULT CMainFrame::OnLock(WORD, WORD, HWND, BOOL&) {
+    RequestLock();
+    return 0;
+}
+
+void CMainFrame::RequestLock() {
+    if (saved == nullptr || !saved->IsProtected() || saved->IsLocked() || closing) {
+        return;
+    }
+    lockWanted = true;
+    TransparentDlg::CancelOpenDialogs();
+    ::PostMessageW(hwnd_, kLockMessage, 0, 0);
+}
+
+// Dispatched once the dialogs cancelled have ended; whatever is still open
+// (a print under way, Save As, a question) is waited for.
+LRESULT CMainFrame::OnLockMessage(UINT, WPARAM, LPARAM, BOOL&) {
+    if (!lockWanted || saved == nullptr || saved->IsLocked()) {
+        return 0;
+    }
+    if (view.DialogOpen() || ::GetLastActivePopup(hwnd_) != hwnd_ || tellingFailure) {
+        ::SetTimer(hwnd_, kLockRetryTimer, kLockRetryEvery, nullptr);
+        return 0;
+    }
+    lockWanted = false;
+    LockNow(*saved);
+    return 0;
+}
+
+void CMainFrame::LockNow(PersistentCalendarData& data) {
+    view.ForgetImport();
+    data.Lock();
+    ShowProtection();
+    // Blank on screen before the dialog takes its frosted copy of the view.
+    ShowDataChanged();
+    ::RedrawWindow(view.Handle(), nullptr, nullptr,
+                   RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    UnlockAtStart(data);
+}
+
+LRESULT CMainFrame::OnLockOptions(WORD, WORD, HWND, BOOL&) {
+    LockOptionsDlg options(view.Handle(), LockChoices{lockWithWindows, idleMinutes});
+    if (options.DoModal(view.Handle()) != IDOK) {
+        return 0;
+    }
+    const LockChoices& chosen = options.Chosen();
+    LSTATUS stored = WritePreference(kLockWithWindowsValue, chosen.withWindows ? 1 : 0);
+    if (stored == ERROR_SUCCESS) {
+        stored = WritePreference(kLockAfterMinutesValue, static_cast<DWORD>(chosen.idleMinutes));
+    }
+    if (stored != ERROR_SUCCESS) {
+        Tell(MessageOwner(), FormatResourceString(IDS_FOLLOW_FAILED, {SystemErrorText(stored)}),
+             MB_OK | MB_ICONWARNING);
+    }
+    lockWithWindows = chosen.withWindows;
+    idleMinutes = chosen.idleMinutes;
+    return 0;
+}
+
+void CMainFrame::LoadLockChoices() {
+    lockWithWindows = ReadPreference(kLockWithWindowsValue).value_or(1) != 0;
+    idleMinutes = idle::ChoiceOf(ReadPreference(kLockAfterMinutesValue));
+}
+
 void CMainFrame::ShowProtection() {
-    if (saved == nullptr || saved->LastLoad() == LoadOutcome::Locked ||
-        saved->LastLoad() == LoadOutcome::NewerVersion) {
+    if (saved == nullptr || saved->IsLocked() || saved->LastLoad() == LoadOutcome::NewerVersion) {
         view.SetProtection(CalendarView::Protection::Unavailable);
         return;
     }

@@ -7,6 +7,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+#include "app/InputWatch.h"
 
 #include "view/CalendarView.h"
 #include "view/Commands.h"
@@ -38,6 +41,10 @@ public:
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
         MESSAGE_HANDLER(WM_DPICHANGED, OnDpiChanged)
         MESSAGE_HANDLER(WM_GETDPISCALEDSIZE, OnGetDpiScaledSize)
+        MESSAGE_HANDLER(WM_WTSSESSION_CHANGE, OnSessionChange)
+        MESSAGE_HANDLER(kLockMessage, OnLockMessage)
+        COMMAND_ID_HANDLER(CMD_LOCK, OnLock)
+        COMMAND_ID_HANDLER(CMD_LOCK_OPTIONS, OnLockOptions)
         COMMAND_ID_HANDLER(CMD_PROTECT, OnProtect)
         COMMAND_ID_HANDLER(CMD_REMOVE_PASSWORD, OnRemovePassword)
         CHAIN_MSG_MAP(CFrameWindowImpl<CMainFrame>)
@@ -53,6 +60,10 @@ private:
     LRESULT OnTimer(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnDpiChanged(UINT, WPARAM, LPARAM, BOOL&);
     LRESULT OnGetDpiScaledSize(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnSessionChange(UINT, WPARAM wParam, LPARAM, BOOL&);
+    LRESULT OnLockMessage(UINT, WPARAM, LPARAM, BOOL&);
+    LRESULT OnLock(WORD, WORD, HWND, BOOL&);
+    LRESULT OnLockOptions(WORD, WORD, HWND, BOOL&);
     LRESULT OnProtect(WORD, WORD, HWND, BOOL&);
     LRESULT OnRemovePassword(WORD, WORD, HWND, BOOL&);
     SIZE OuterSize(SIZE client, UINT dpi) const;
@@ -64,6 +75,12 @@ private:
     // The password dialog over blank grids until she opens her calendar;
     // false when she chose to end Lunabel instead.
     bool UnlockAtStart(PersistentCalendarData& data);
+    // A lock asked for (a key, Windows, idle minutes): what may be closed is
+    // closed, and the lock waits for the rest (a print, Save As, a question).
+    void RequestLock();
+    // Seals, blanks the grids, and asks for the password over them.
+    void LockNow(PersistentCalendarData& data);
+    void LoadLockChoices();
     // "Forgot password?": the recovery key and a new password. False when
     // she went back to the password.
     bool RecoverAtStart(PersistentCalendarData& data);
@@ -88,4 +105,9 @@ private:
     bool toldBackupFailed = false;
     // The message that another program holds the file, while it shows.
     HWND fileHeldMessage = nullptr;
+    static constexpr UINT kLockMessage = WM_APP + 1;
+    bool lockWanted = false;
+    bool lockWithWindows = true;
+    int idleMinutes = 0;
+    std::unique_ptr<InputWatch> inputWatch;
 };

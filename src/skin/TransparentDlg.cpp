@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -103,9 +104,26 @@ void TransparentDlg::PlaceControlsForScale(HWND dialog, const DisplayScale& scal
     }
 }
 
-TransparentDlg::TransparentDlg(HWND owner) : owner_(owner) {}
+namespace {
+// The skinned dialogs of the program that exist, for CancelOpenDialogs.
+std::vector<const TransparentDlg*> openDialogs;
+} // namespace
 
-TransparentDlg::~TransparentDlg() = default;
+TransparentDlg::TransparentDlg(HWND owner) : owner_(owner) {
+    openDialogs.push_back(this);
+}
+
+TransparentDlg::~TransparentDlg() {
+    std::erase(openDialogs, this);
+}
+
+void TransparentDlg::CancelOpenDialogs() {
+    for (const TransparentDlg* open : openDialogs) {
+        if (::IsWindow(open->dialog_) && ::IsWindowEnabled(open->dialog_)) {
+            ::PostMessageW(open->dialog_, WM_COMMAND, IDCANCEL, 0);
+        }
+    }
+}
 
 void TransparentDlg::InitBackground(HWND dialog, const wchar_t* picture) {
     dialog_ = dialog;

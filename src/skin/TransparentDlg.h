@@ -53,6 +53,10 @@ public:
     // which not every screen reader looks for.
     static void NameAfterLabel(HWND dialog, int control, UINT label);
 
+    // Cancels every skinned dialog that is open and can take it (not one
+    // waiting for a window of the system over it, such as Save As).
+    static void CancelOpenDialogs();
+
     // Ready-made handlers for message maps.
     LRESULT OnEraseBackground(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnCtlColorStatic(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

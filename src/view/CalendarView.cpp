@@ -239,8 +239,15 @@ LRESULT CalendarView::OnCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
             ReclassifyGrids();
         }
         break;
+    case CMD_LOCK:
+        // The frame waits for whatever is open, and closes what it may.
+        if (protection == Protection::On) {
+            ::SendMessageW(GetParent(), WM_COMMAND, wParam, 0);
+        }
+        break;
     case CMD_PROTECT:
     case CMD_REMOVE_PASSWORD:
+    case CMD_LOCK_OPTIONS:
         // The frame keeps her file; one dialog at a time all the same.
         RunAlone([this, wParam] { ::SendMessageW(GetParent(), WM_COMMAND, wParam, 0); });
         break;
@@ -516,7 +523,9 @@ void CalendarView::ShowContextMenu(POINT screen, bool onDay) {
                 text = IDS_MENU_CHANGE_PASSWORD;
             }
         }
-        if (item.command == CMD_REMOVE_PASSWORD && protection != Protection::On) {
+        const bool needsPassword = item.command == CMD_REMOVE_PASSWORD ||
+                                   item.command == CMD_LOCK || item.command == CMD_LOCK_OPTIONS;
+        if (needsPassword && protection != Protection::On) {
             continue;
         }
         if (item.command == CMD_TOGGLE_DAY) {

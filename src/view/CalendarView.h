@@ -80,6 +80,10 @@ public:
     // note before an export; Unavailable where nothing is kept in a file.
     enum class Protection { Unavailable, Off, On };
     void SetProtection(Protection state) { protection = state; }
+    // At a lock: what the last import added is not kept in memory.
+    void ForgetImport() { lastImport = imports::ImportUndo(); }
+    // A dialog of the view's is open (or a print it started runs).
+    bool DialogOpen() const { return dialogOpen; }
 
 private:
     LRESULT OnCreate(UINT, WPARAM, LPARAM, BOOL&);

@@ -22,3 +22,7 @@ constexpr WORD CMD_UNDO_IMPORT = 0xC011;
 constexpr WORD CMD_PROTECT = 0xC012;
 // Take the password away; the frame answers.
 constexpr WORD CMD_REMOVE_PASSWORD = 0xC013;
+// Lock a protected calendar now; the frame answers.
+constexpr WORD CMD_LOCK = 0xC014;
+// When a protected calendar locks by itself; the frame answers.
+constexpr WORD CMD_LOCK_OPTIONS = 0xC015;

@@ -26,6 +26,9 @@ inline constexpr MenuItem kContextMenu[] = {
     // "Remove password...": only where the data is kept in her file.
     {IDS_MENU_PROTECT, CMD_PROTECT, 0},
     {IDS_MENU_REMOVE_PASSWORD, CMD_REMOVE_PASSWORD, 0},
+    // Only while a password is set.
+    {IDS_MENU_LOCK, CMD_LOCK, IDS_KEY_CTRL_L},
+    {IDS_MENU_LOCK_OPTIONS, CMD_LOCK_OPTIONS, 0},
     {IDS_MENU_SETTINGS, CMD_SETTINGS, 0},
     {IDS_MENU_PRINT, CMD_PRINT, IDS_KEY_CTRL_P},
     {IDS_MENU_HELP, CMD_HELP, IDS_KEY_F1},
@@ -46,4 +49,5 @@ inline constexpr Shortcut kShortcuts[] = {
     {VK_SPACE, false, CMD_TOGGLE_DAY}, {VK_RETURN, false, CMD_TOGGLE_DAY},
     {VK_HOME, true, CMD_TODAY},        {'P', true, CMD_PRINT},
     {'H', true, CMD_CYCLE_HISTORY},    {'Z', true, CMD_UNDO_IMPORT},
+    {'L', true, CMD_LOCK},
 };

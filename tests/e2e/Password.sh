@@ -3,8 +3,10 @@
 # with a password..." from the context menu, the password twice, the recovery
 # key kept; the file is then sealed and no file beside it shows her mark. At
 # the next start the grids are blank under the password dialog, a second copy
-# leaves it be, a wrong password is refused in the dialog and
-# the right one shows her mark again.
+# leaves it be, a wrong password is refused in the dialog and the right one
+# shows her mark again. Then a click on a day and Ctrl+L at once: when the
+# password dialog is up the grids are blank, and the unlock, which reads the
+# file, shows the click.
 #
 # Password.sh LUNABEL_EXE. DISPLAY and WINEPREFIX come from the environment;
 # the prefix's own data file is kept aside and put back.
@@ -88,8 +90,26 @@ await "her mark shows again" shows_mark "$ty" "$first" "$day"
 await "the dialog closes" no_dialog
 cmp -s "$data" "$work/sealed" || fail "unlocking changed the file"
 
+# A Sunday or Monday of the first month: its cell lies left of the dialog.
+clicked=1
+while [ "$(date -d "$ty-$first-$clicked" +%w)" -gt 1 ] || [ "$clicked" = "$day" ]; do
+    clicked=$((clicked + 1))
+done
+read -r cx cy < <(cell_point "$ty" "$first" "$clicked")
+xdotool mousemove "$cx" "$cy" click 1
+xdotool key ctrl+l
+await_dialog dlg_unlock
+shows_no_mark "$ty" "$first" "$clicked" || fail "the grids showed the click under the password dialog"
+sealed || fail "the locked file is not sealed"
+cmp -s "$data" "$work/sealed" && fail "the click was not saved before the lock"
+xdotool mousemove $((dlg_x + 200)) $((dlg_y + 99)) click 1
+xdotool type --delay 20 "Moon7abc"
+xdotool key Return
+await "the click shows after the unlock" shows_mark "$ty" "$first" "$clicked"
+await "the dialog closes" no_dialog
+
 xdotool windowfocus --sync "$main"
 xdotool key alt+F4
 await_exit "Alt+F4"
-cmp -s "$data" "$work/sealed" || fail "closing without a change wrote the file"
-echo "password: the file was sealed, the grids blank until the right password"
+sealed || fail "the file is not sealed at the end"
+echo "password: the file was sealed, the grids blank until the right password, a lock saved the click first"

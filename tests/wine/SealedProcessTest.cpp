@@ -14,6 +14,9 @@
 #include "cycle/SealedEnvelope.h"
 #include "framework/ResourceText.h"
 #include "resource.h"
+#include "view/Commands.h"
+
+#include <wtsapi32.h>
 
 namespace {
 
@@ -213,6 +216,39 @@ TEST_F(SealedFile, SecondCopyBringsThePasswordForwardAndCancelEnds) {
     EXPECT_EQ(program.ExitCode(), 1);
     EXPECT_EQ(ReadFileBytes(dataPath), file);
     EXPECT_EQ(FilesBeside(dataPath), std::set<std::wstring>{FileName(dataPath)});
+}
+
+// Windows locking the session locks her calendar: the cycle history is
+// closed, the click made just before is sealed into the file, and the
+// password dialog asks again.
+TEST_F(SealedFile, WindowsLockClosesTheHistoryAndLocksWithTheClickSaved) {
+    const Bytes file = SealedCalendar().file;
+    ASSERT_TRUE(WriteFileBytes(dataPath, file));
+    const HWND frame = program.StartAndWaitForFrame();
+    ASSERT_NE(frame, nullptr);
+    Unlock();
+    ClickDay(frame, kFeb);
+    ::PostMessageW(::GetWindow(frame, GW_CHILD), WM_COMMAND, CMD_CYCLE_HISTORY, 0);
+    const HWND history = AwaitPopup();
+    ASSERT_NE(history, nullptr);
+    ASSERT_EQ(::GetDlgItem(history, IDC_UNLOCK_PASSWORD), nullptr) << "not the cycle history";
+    ::PostMessageW(frame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
+    EXPECT_TRUE(Eventually([&] { return !::IsWindow(history); }));
+    const HWND dialog = AwaitPopup();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_NE(::GetDlgItem(dialog, IDC_UNLOCK_PASSWORD), nullptr);
+
+    const Bytes locked = *ReadFileBytes(dataPath);
+    keyring::Unlocked unlocked = keyring::UnlockWithPassword(locked, Utf8(kPassword));
+    ASSERT_EQ(unlocked.status, keyring::Unlock::Unlocked);
+    CalendarData inFile;
+    ASSERT_EQ(SealedEnvelope(std::move(unlocked.key)).Open(locked, inFile),
+              DataEnvelope::Opened::Opened);
+    EXPECT_EQ(inFile.Marks(), std::vector<DateKey>({kJan, kFeb}));
+
+    Unlock();
+    ::PostMessageW(frame, WM_CLOSE, 0, 0);
+    EXPECT_EQ(program.ExitCode(), 1);
 }
 
 // A later Lunabel's file: said, left exactly as it is, and Lunabel ends.
