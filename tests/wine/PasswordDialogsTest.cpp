@@ -9,9 +9,11 @@
 
 #include "crypto/KeyRing.h"
 #include "crypto/PasswordRules.h"
+#include "dialogs/LockOptionsDlg.h"
 #include "dialogs/ProtectDlg.h"
 #include "dialogs/UnlockDlg.h"
 #include "framework/AppModule.h"
+#include "framework/ResourceText.h"
 
 #include "resource.h"
 
@@ -222,4 +224,26 @@ TEST(ProtectDlgTest, ChangeAndRecoverTakeOnlyTheRightSecret) {
             EXPECT_EQ(protect.TakeOpenedKey().header, old.key.header);
         }
     }
+}
+
+// Opens on her current choices; OK gives what she set, Cancel leaves them.
+TEST(LockOptionsDlgTest, ShowsTheChoicesAndGivesBackWhatSheSet) {
+    std::wstring shownAfter;
+    UINT shownWithWindows = 0;
+    std::wstring comboName;
+    ModalDialogDriver driver;
+    driver.Script({[&](HWND dialog) {
+        const HWND after = ::GetDlgItem(dialog, IDC_LOCK_AFTER);
+        shownAfter = WindowText(after);
+        shownWithWindows = ::IsDlgButtonChecked(dialog, IDC_LOCK_WITH_WINDOWS);
+        Click(dialog, IDC_LOCK_WITH_WINDOWS);
+        ::SendMessageW(after, CB_SETCURSEL, 2, 0); // 5 minutes
+        Click(dialog, IDOK);
+    }});
+    LockOptionsDlg options(driver.Owner(), LockChoices{true, 15});
+    ASSERT_EQ(options.DoModal(driver.Owner()), IDOK);
+    EXPECT_EQ(shownAfter, FormatCountString(IDS_LOCK_MINUTES, 15));
+    EXPECT_EQ(shownWithWindows, static_cast<UINT>(BST_CHECKED));
+    EXPECT_FALSE(options.Chosen().withWindows);
+    EXPECT_EQ(options.Chosen().idleMinutes, 5);
 }

@@ -14,6 +14,7 @@
 #include "dialogs/CycleHistoryDlg.h"
 #include "dialogs/HelpDlg.h"
 #include "dialogs/ImportPreviewDlg.h"
+#include "dialogs/LockOptionsDlg.h"
 #include "dialogs/ProtectDlg.h"
 #include "dialogs/SettingsDlg.h"
 #include "dialogs/UnlockDlg.h"
@@ -346,6 +347,8 @@ TEST_F(TextFit, ThePasswordDialogsFitEveryMessage) {
         ProtectDlg(driver.Owner(), mode, header).DoModal(driver.Owner());
         EXPECT_EQ(Joined(misfits), "") << "mode " << static_cast<int>(mode);
     }
+    EXPECT_EQ(Joined(MisfitsOf([](HWND owner) { LockOptionsDlg(owner, {}).DoModal(owner); })),
+              "");
 }
 
 TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {
