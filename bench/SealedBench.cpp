@@ -85,7 +85,8 @@ int main() {
         Row(std::string("save 100,000 marks, ") + c.name + " (seal and atomic write)", Ms(save));
     }
     for (const int count : {1, 100000}) {
-        Row("size of a sealed data file with " + std::string(count == 1 ? "1 mark" : "100,000 marks"),
+        Row("size of a sealed data file with " +
+                std::string(count == 1 ? "1 mark" : "100,000 marks"),
             std::to_string(sealed.Seal(Marks(count)).size()) + " bytes");
     }
     for (const files::FoundFile& found : files::FindStartingWith(folder + L"\\Lunabel.data")) {

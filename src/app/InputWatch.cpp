@@ -28,7 +28,8 @@ std::uint64_t InputWatch::LastInput() {
 }
 
 LRESULT CALLBACK InputWatch::OnMessage(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HC_ACTION && wParam == PM_REMOVE && IsInput(reinterpret_cast<MSG*>(lParam)->message)) {
+    if (code == HC_ACTION && wParam == PM_REMOVE &&
+        IsInput(reinterpret_cast<MSG*>(lParam)->message)) {
         lastInput = ::GetTickCount64();
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

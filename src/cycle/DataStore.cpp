@@ -22,12 +22,12 @@ SaveResult Failed(const std::wstring& file, DWORD error) {
 // cannot be read.
 std::vector<std::uint8_t> ReadHeader(const std::wstring& path) {
     std::vector<std::uint8_t> header;
-    files::ReadInChunks(path, sealed::kHeaderSize,
-                        [&header](std::span<const std::uint8_t> chunk, std::uint64_t,
-                                  std::uint64_t) {
-                            header.assign(chunk.begin(), chunk.end());
-                            return false;
-                        });
+    files::ReadInChunks(
+        path, sealed::kHeaderSize,
+        [&header](std::span<const std::uint8_t> chunk, std::uint64_t, std::uint64_t) {
+            header.assign(chunk.begin(), chunk.end());
+            return false;
+        });
     return header;
 }
 

@@ -33,12 +33,12 @@ std::wstring ResolveDataPath(HRESULT folderResult, const std::wstring& folder,
 std::wstring LocateDataFile();
 
 enum class LoadOutcome {
-    NoPath,     // no usable path: nothing is read or written
-    NoFile,     // nothing there yet
-    Loaded,     // read and well-formed
-    Damaged,    // read, but broke off or did not start right
-    Unreadable, // there, but could not be opened or read (locked, no access)
-    Locked,     // sealed under her password: nothing is read or written until Unlock
+    NoPath,       // no usable path: nothing is read or written
+    NoFile,       // nothing there yet
+    Loaded,       // read and well-formed
+    Damaged,      // read, but broke off or did not start right
+    Unreadable,   // there, but could not be opened or read (locked, no access)
+    Locked,       // sealed under her password: nothing is read or written until Unlock
     NewerVersion, // sealed by a later Lunabel: nothing is read or written at all
 };
 

@@ -17,8 +17,7 @@ int ChoiceOf(std::optional<std::uint32_t> stored);
 
 // How long until the calendar locks: zero once due, nullopt when it never
 // does. An input time after `now` (another clock's) counts as input now.
-std::optional<std::uint64_t> TimeUntilLock(std::uint64_t lastInput, std::uint64_t now,
-                                           int minutes);
+std::optional<std::uint64_t> TimeUntilLock(std::uint64_t lastInput, std::uint64_t now, int minutes);
 
 inline bool ShouldLock(std::uint64_t lastInput, std::uint64_t now, int minutes) {
     return TimeUntilLock(lastInput, now, minutes) == std::uint64_t{0};

@@ -27,13 +27,14 @@ LRESULT LockOptionsDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SendMessageW(GetDlgItem(IDC_LOCK_TITLE), WM_SETFONT,
                    reinterpret_cast<WPARAM>(titleFont.Get()), FALSE);
     RemoveVisualStyle(GetDlgItem(IDC_LOCK_WITH_WINDOWS));
-    ::CheckDlgButton(hwnd_, IDC_LOCK_WITH_WINDOWS, choices.withWindows ? BST_CHECKED : BST_UNCHECKED);
+    ::CheckDlgButton(hwnd_, IDC_LOCK_WITH_WINDOWS,
+                     choices.withWindows ? BST_CHECKED : BST_UNCHECKED);
     const HWND after = GetDlgItem(IDC_LOCK_AFTER);
     for (const int minutes : idle::kMinuteChoices) {
         const std::wstring text = minutes == 0 ? LoadResourceString(IDS_LOCK_NEVER)
                                                : FormatCountString(IDS_LOCK_MINUTES, minutes, {});
-        const auto index = ::SendMessageW(after, CB_ADDSTRING, 0,
-                                          reinterpret_cast<LPARAM>(text.c_str()));
+        const auto index =
+            ::SendMessageW(after, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
         if (minutes == choices.idleMinutes) {
             ::SendMessageW(after, CB_SETCURSEL, static_cast<WPARAM>(index), 0);
         }

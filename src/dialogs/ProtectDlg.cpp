@@ -77,8 +77,8 @@ std::string Utf8Lines(const std::wstring& text) {
         }
         lines += c;
     }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()),
-                                           nullptr, 0, nullptr, nullptr);
+    const int size = ::WideCharToMultiByte(
+        CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), bytes.data(),
                           size, nullptr, nullptr);
@@ -173,8 +173,9 @@ bool ProtectDlg::CheckEntries() {
     if (mode == Mode::Recover) {
         const std::optional<cng::SecretBytes> typed =
             dialog_texts::ReadSecret(GetDlgItem(IDC_CURRENT_SECRET), false);
-        const UINT problem = typed ? RecoveryKeyText(secrets::ParseRecoveryKey(View(*typed)).problem)
-                                   : IDS_RECOVERY_KEY_CHARACTER;
+        const UINT problem = typed
+                                 ? RecoveryKeyText(secrets::ParseRecoveryKey(View(*typed)).problem)
+                                 : IDS_RECOVERY_KEY_CHARACTER;
         if (problem != 0) {
             SetMessage(problem);
             ::SetFocus(GetDlgItem(IDC_CURRENT_SECRET));
@@ -185,13 +186,13 @@ bool ProtectDlg::CheckEntries() {
         dialog_texts::ReadSecret(GetDlgItem(IDC_NEW_PASSWORD), false);
     const std::optional<cng::SecretBytes> repeated =
         dialog_texts::ReadSecret(GetDlgItem(IDC_REPEAT_PASSWORD), false);
-    const UINT verdict =
-        fresh && repeated ? VerdictText(secrets::CheckNewPassword(View(*fresh), View(*repeated)))
-                          : IDS_PASSWORD_MISMATCH;
+    const UINT verdict = fresh && repeated
+                             ? VerdictText(secrets::CheckNewPassword(View(*fresh), View(*repeated)))
+                             : IDS_PASSWORD_MISMATCH;
     if (verdict != 0) {
         SetMessage(verdict);
-        ::SetFocus(GetDlgItem(verdict == IDS_PASSWORD_MISMATCH ? IDC_REPEAT_PASSWORD
-                                                               : IDC_NEW_PASSWORD));
+        ::SetFocus(
+            GetDlgItem(verdict == IDS_PASSWORD_MISMATCH ? IDC_REPEAT_PASSWORD : IDC_NEW_PASSWORD));
         return false;
     }
     return true;
@@ -336,11 +337,10 @@ LRESULT ProtectDlg::OnSaveKey(WORD, WORD, HWND, BOOL&) {
         error = saved.saved ? ERROR_SUCCESS : saved.error;
     }
     if (error != ERROR_SUCCESS) {
-        const std::wstring text = chosen.Chosen()
-                                      ? FormatResourceString(IDS_KEY_SAVE_FAILED,
-                                                             {target, SystemErrorText(error)})
-                                      : FormatResourceString(IDS_FILE_DIALOG_FAILED,
-                                                             {SystemErrorText(error)});
+        const std::wstring text =
+            chosen.Chosen()
+                ? FormatResourceString(IDS_KEY_SAVE_FAILED, {target, SystemErrorText(error)})
+                : FormatResourceString(IDS_FILE_DIALOG_FAILED, {SystemErrorText(error)});
         ::MessageBoxW(hwnd_, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(),
                       MB_OK | MB_ICONWARNING);
     }

@@ -98,4 +98,3 @@ bool AskPrinter(HWND owner, std::wstring& printerName, DeviceSettings& settings)
     }
     return true;
 }
-

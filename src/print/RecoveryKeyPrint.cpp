@@ -37,11 +37,11 @@ int Points(HDC dc, int points) {
 
 bool RecoveryKeyPage::PrintPage(UINT, HDC dc) {
     const int inch = ::GetDeviceCaps(dc, LOGPIXELSX);
-    RECT area{inch, inch, ::GetDeviceCaps(dc, HORZRES) - inch,
-              ::GetDeviceCaps(dc, VERTRES) - inch};
+    RECT area{inch, inch, ::GetDeviceCaps(dc, HORZRES) - inch, ::GetDeviceCaps(dc, VERTRES) - inch};
     const std::array<std::wstring, 3> parts = Parts(text_);
     const gdi::Font heading = gdi::MakeFont(L"Arial", Points(dc, 20), FW_BOLD, ANTIALIASED_QUALITY);
-    const gdi::Font key = gdi::MakeFont(L"Courier New", Points(dc, 22), FW_BOLD, ANTIALIASED_QUALITY);
+    const gdi::Font key =
+        gdi::MakeFont(L"Courier New", Points(dc, 22), FW_BOLD, ANTIALIASED_QUALITY);
     const gdi::Font body = gdi::MakeFont(L"Arial", Points(dc, 12), FW_NORMAL, ANTIALIASED_QUALITY);
     const struct {
         const gdi::Font& font;

@@ -46,8 +46,11 @@ struct Shortcut {
 // F1 arrives as WM_HELP and Alt+F4 as the system's close; the keys that move
 // the keyboard's day are the view's own.
 inline constexpr Shortcut kShortcuts[] = {
-    {VK_SPACE, false, CMD_TOGGLE_DAY}, {VK_RETURN, false, CMD_TOGGLE_DAY},
-    {VK_HOME, true, CMD_TODAY},        {'P', true, CMD_PRINT},
-    {'H', true, CMD_CYCLE_HISTORY},    {'Z', true, CMD_UNDO_IMPORT},
+    {VK_SPACE, false, CMD_TOGGLE_DAY},
+    {VK_RETURN, false, CMD_TOGGLE_DAY},
+    {VK_HOME, true, CMD_TODAY},
+    {'P', true, CMD_PRINT},
+    {'H', true, CMD_CYCLE_HISTORY},
+    {'Z', true, CMD_UNDO_IMPORT},
     {'L', true, CMD_LOCK},
 };

@@ -16,13 +16,13 @@ TEST(IdleLockTest, LocksOnceTheChosenMinutesPassWithoutInput) {
         int minutes;
         std::optional<std::uint64_t> left;
     } cases[] = {
-        {0, 0, 0, std::nullopt},                      // never
-        {0, 100 * kMinute, 0, std::nullopt},          // never, however long
-        {1000, 1000, 5, 5 * kMinute},                 // input just now
-        {1000, 1000 + 5 * kMinute - 1, 5, 1},         // a millisecond short
-        {1000, 1000 + 5 * kMinute, 5, 0},             // due to the millisecond
-        {1000, 1000 + 50 * kMinute, 5, 0},            // long past
-        {5 * kMinute, 2 * kMinute, 1, kMinute},       // input "after" now: as if now
+        {0, 0, 0, std::nullopt},                // never
+        {0, 100 * kMinute, 0, std::nullopt},    // never, however long
+        {1000, 1000, 5, 5 * kMinute},           // input just now
+        {1000, 1000 + 5 * kMinute - 1, 5, 1},   // a millisecond short
+        {1000, 1000 + 5 * kMinute, 5, 0},       // due to the millisecond
+        {1000, 1000 + 50 * kMinute, 5, 0},      // long past
+        {5 * kMinute, 2 * kMinute, 1, kMinute}, // input "after" now: as if now
         {UINT64_MAX - kMinute, UINT64_MAX, 60, 59 * kMinute},
     };
     for (const Case& c : cases) {

@@ -66,9 +66,9 @@ TEST_F(HelpDlgTest, NavigationEnablesOnlyTheWaysThatLeadSomewhere) {
         const char* enabled; // "<<", "<", ">", ">>"
     };
     const Press presses[] = {
-        {IDC_NEXT_SLIDE, 1, "1111"},     {IDC_NEXT_SLIDE, 2, "1111"},  {IDC_NEXT_SLIDE, 3, "1111"},
-        {IDC_NEXT_SLIDE, 4, "1111"},     {IDC_NEXT_SLIDE, 5, "1100"},  {IDC_PREVIOUS_SLIDE, 4, "1111"},
-        {IDC_FIRST_SLIDE, 0, "0011"},    {IDC_LAST_SLIDE, 5, "1100"},  {IDC_FIRST_SLIDE, 0, "0011"},
+        {IDC_NEXT_SLIDE, 1, "1111"},  {IDC_NEXT_SLIDE, 2, "1111"}, {IDC_NEXT_SLIDE, 3, "1111"},
+        {IDC_NEXT_SLIDE, 4, "1111"},  {IDC_NEXT_SLIDE, 5, "1100"}, {IDC_PREVIOUS_SLIDE, 4, "1111"},
+        {IDC_FIRST_SLIDE, 0, "0011"}, {IDC_LAST_SLIDE, 5, "1100"}, {IDC_FIRST_SLIDE, 0, "0011"},
     };
     std::string opening;
     std::vector<ModalDialogDriver::Step> steps{[&](HWND window) { opening = Enabled(window); }};

@@ -41,8 +41,7 @@ void Type(HWND dialog, int edit, const wchar_t* text) {
 void PressAndWait(HWND dialog, int button, int message) {
     Click(dialog, button);
     EXPECT_TRUE(WaitFor([&] {
-        return !::IsWindow(dialog) ||
-               ::IsWindowEnabled(::GetDlgItem(dialog, IDC_NEW_PASSWORD)) ||
+        return !::IsWindow(dialog) || ::IsWindowEnabled(::GetDlgItem(dialog, IDC_NEW_PASSWORD)) ||
                (message == IDC_UNLOCK_MESSAGE &&
                 ::IsWindowEnabled(::GetDlgItem(dialog, IDC_UNLOCK_PASSWORD)));
     }));

@@ -203,8 +203,8 @@ TEST_F(SealedFile, SecondCopyBringsThePasswordForwardAndCancelEnds) {
     ASSERT_NE(program.StartAndWaitForFrame(), nullptr);
     const HWND dialog = AwaitPopup();
     ASSERT_NE(dialog, nullptr);
-    const HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0,
-                                         50, 50, nullptr, nullptr, nullptr, nullptr);
+    const HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0, 50,
+                                         50, nullptr, nullptr, nullptr, nullptr);
     ::SetForegroundWindow(other);
     ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == other; }));
     ProgramCopy second;

@@ -54,10 +54,9 @@ keyring::SealingKey KeyFor(const Bytes& file, std::string_view password) {
 // Whether any mark's key shows in the bytes as the plain file writes it.
 bool ShowsAMark(const Bytes& bytes, const CalendarData& data) {
     for (const DateKey key : data.Marks()) {
-        const std::uint8_t pattern[] = {static_cast<std::uint8_t>(key),
-                                        static_cast<std::uint8_t>(key >> 8),
-                                        static_cast<std::uint8_t>(key >> 16),
-                                        static_cast<std::uint8_t>(key >> 24)};
+        const std::uint8_t pattern[] = {
+            static_cast<std::uint8_t>(key), static_cast<std::uint8_t>(key >> 8),
+            static_cast<std::uint8_t>(key >> 16), static_cast<std::uint8_t>(key >> 24)};
         if (std::search(bytes.begin(), bytes.end(), std::begin(pattern), std::end(pattern)) !=
             bytes.end()) {
             return true;
@@ -146,8 +145,7 @@ TEST_F(SealedStoreTest, ProtectChangeRecoverAndRemoveCarryEveryFileAlong) {
         const Bytes bytes = ReadFileBytes(file).value();
         EXPECT_EQ(keyring::UnlockWithPassword(bytes, Utf8("first moon")).status,
                   Unlock::WrongSecret);
-        EXPECT_EQ(keyring::UnlockWithPassword(bytes, Utf8("second moon")).status,
-                  Unlock::Unlocked);
+        EXPECT_EQ(keyring::UnlockWithPassword(bytes, Utf8("second moon")).status, Unlock::Unlocked);
     }
 
     // Forgotten: the recovery key opens it, and a new password replaces both.
@@ -159,9 +157,8 @@ TEST_F(SealedStoreTest, ProtectChangeRecoverAndRemoveCarryEveryFileAlong) {
         ASSERT_EQ(opened.status, Unlock::Unlocked);
         ASSERT_EQ(user.Unlock(std::move(opened.key)), LoadOutcome::Loaded);
         ASSERT_TRUE(user.Protect(NewProtection("third moon").key).saved);
-        EXPECT_EQ(
-            keyring::UnlockWithRecoveryKey(ReadFileBytes(Data()).value(), typed.key).status,
-            Unlock::WrongSecret);
+        EXPECT_EQ(keyring::UnlockWithRecoveryKey(ReadFileBytes(Data()).value(), typed.key).status,
+                  Unlock::WrongSecret);
     }
     ExpectAllSealed("recovered");
 

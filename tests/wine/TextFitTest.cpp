@@ -311,8 +311,8 @@ TEST_F(TextFit, ThePasswordDialogsFitEveryMessage) {
         {IDS_PASSWORD_TOO_SHORT, IDS_PASSWORD_ONE_CHARACTER, IDS_PASSWORD_PLAIN_RUN,
          IDS_PASSWORD_MISMATCH, IDS_RECOVERY_KEY_LENGTH, IDS_RECOVERY_KEY_CHARACTER,
          IDS_RECOVERY_KEY_CHECK, IDS_WRONG_RECOVERY_KEY, IDS_WRONG_PASSWORD, IDS_PROTECTING});
-    for (const auto purpose : {UnlockDlg::Purpose::Open, UnlockDlg::Purpose::Remove,
-                               UnlockDlg::Purpose::OpenCopy}) {
+    for (const auto purpose :
+         {UnlockDlg::Purpose::Open, UnlockDlg::Purpose::Remove, UnlockDlg::Purpose::OpenCopy}) {
         std::vector<std::string> misfits;
         ModalDialogDriver driver;
         driver.Script({[&](HWND dialog) {
@@ -326,16 +326,16 @@ TEST_F(TextFit, ThePasswordDialogsFitEveryMessage) {
          {ProtectDlg::Mode::TurnOn, ProtectDlg::Mode::Change, ProtectDlg::Mode::Recover}) {
         std::vector<std::string> misfits;
         ModalDialogDriver driver;
-        std::vector<ModalDialogDriver::Step> steps{[&](HWND dialog) {
-            protectMessages(dialog, misfits);
-        }};
+        std::vector<ModalDialogDriver::Step> steps{
+            [&](HWND dialog) { protectMessages(dialog, misfits); }};
         if (mode == ProtectDlg::Mode::TurnOn) {
             steps.push_back([](HWND dialog) {
                 ::SetDlgItemTextW(dialog, IDC_NEW_PASSWORD, L"Moon7abc");
                 ::SetDlgItemTextW(dialog, IDC_REPEAT_PASSWORD, L"Moon7abc");
                 Click(dialog, IDOK);
-                EXPECT_TRUE(WaitFor(
-                    [&] { return ::IsWindowVisible(::GetDlgItem(dialog, IDC_KEY_KEPT)) != FALSE; }));
+                EXPECT_TRUE(WaitFor([&] {
+                    return ::IsWindowVisible(::GetDlgItem(dialog, IDC_KEY_KEPT)) != FALSE;
+                }));
             });
             steps.push_back([&](HWND dialog) {
                 const std::vector<std::string> found = Misfits(dialog);
@@ -347,8 +347,7 @@ TEST_F(TextFit, ThePasswordDialogsFitEveryMessage) {
         ProtectDlg(driver.Owner(), mode, header).DoModal(driver.Owner());
         EXPECT_EQ(Joined(misfits), "") << "mode " << static_cast<int>(mode);
     }
-    EXPECT_EQ(Joined(MisfitsOf([](HWND owner) { LockOptionsDlg(owner, {}).DoModal(owner); })),
-              "");
+    EXPECT_EQ(Joined(MisfitsOf([](HWND owner) { LockOptionsDlg(owner, {}).DoModal(owner); })), "");
 }
 
 TEST_F(TextFit, HelpCaptionsFitUnderTheirPictures) {
