@@ -34,12 +34,14 @@ constexpr UINT kLockRetryEvery = 250;
 constexpr wchar_t kLockWithWindowsValue[] = L"LockWithWindows";
 constexpr wchar_t kLockAfterMinutesValue[] = L"LockAfterMinutes";
 
-bool IsHeldElsewhere(std::uint32_t error) {
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
-
 int Tell(HWND owner, const std::wstring& text, UINT style) {
     return ::MessageBoxW(owner, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(), style);
+}
+
+void TellProtectionFailed(HWND owner, const SaveResult& result) {
+    Tell(owner,
+         FormatResourceString(IDS_PROTECT_FAILED, {result.file, SystemErrorText(result.error)}),
+         MB_OK | MB_ICONWARNING);
 }
 
 std::wstring Lines(const std::vector<std::wstring>& paths) {
@@ -183,7 +185,7 @@ void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
     // Locked: the sealed state is written when it can be, without a word over
     // the password dialog; what failed is said by the save after the unlock.
     if (saved != nullptr && saved->IsLocked()) {
-        if (!result.saved && IsHeldElsewhere(result.error)) {
+        if (!result.saved && files::IsHeldElsewhere(result.error)) {
             ::SetTimer(hwnd_, kRetrySaveTimer, kRetrySaveEvery, nullptr);
         } else {
             ::KillTimer(hwnd_, kRetrySaveTimer);
@@ -200,7 +202,7 @@ void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
         }
         return;
     }
-    if (IsHeldElsewhere(result.error) && !closing) {
+    if (files::IsHeldElsewhere(result.error) && !closing) {
         ::SetTimer(hwnd_, kRetrySaveTimer, kRetrySaveEvery, nullptr);
     }
     if (closing || tellingFailure || (!firstFailure && result.error == toldError)) {
@@ -208,7 +210,7 @@ void CMainFrame::OnSaved(const SaveResult& result, bool firstFailure) {
     }
     toldError = result.error;
     tellingFailure = true;
-    if (IsHeldElsewhere(result.error)) {
+    if (files::IsHeldElsewhere(result.error)) {
         TellFileHeld(MessageOwner(), result, fileHeldMessage);
     } else {
         TellSaveFailed(MessageOwner(), result);
@@ -321,20 +323,17 @@ bool CMainFrame::RecoverAtStart(PersistentCalendarData& data) {
     return true;
 }
 
-bool CMainFrame::ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key) {
+void CMainFrame::ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key) {
     const SaveResult result = data.Protect(std::move(key));
     if (!result.saved) {
-        Tell(MessageOwner(),
-             FormatResourceString(IDS_PROTECT_FAILED, {result.file, SystemErrorText(result.error)}),
-             MB_OK | MB_ICONWARNING);
-        return false;
+        TellProtectionFailed(MessageOwner(), result);
+        return;
     }
     if (!data.UnprotectedCopies().empty()) {
         Tell(MessageOwner(),
              FormatResourceString(IDS_DAMAGED_NOT_PROTECTED, {Lines(data.UnprotectedCopies())}),
              MB_OK | MB_ICONINFORMATION);
     }
-    return true;
 }
 
 LRESULT CMainFrame::OnProtect(WORD, WORD, HWND, BOOL&) {
@@ -365,9 +364,7 @@ LRESULT CMainFrame::OnRemovePassword(WORD, WORD, HWND, BOOL&) {
     if (result.saved) {
         Tell(MessageOwner(), LoadResourceString(IDS_PASSWORD_REMOVED), MB_OK | MB_ICONINFORMATION);
     } else {
-        Tell(MessageOwner(),
-             FormatResourceString(IDS_PROTECT_FAILED, {result.file, SystemErrorText(result.error)}),
-             MB_OK | MB_ICONWARNING);
+        TellProtectionFailed(MessageOwner(), result);
     }
     ShowProtection();
     return 0;
@@ -376,35 +373,31 @@ LRESULT CMainFrame::OnRemovePassword(WORD, WORD, HWND, BOOL&) {
 // A protected file an older Lunabel could not open, kept as ".damaged" while
 // it wrote a plain calendar beside it: its marks are brought back with its password.
 void CMainFrame::OfferProtectedCopies(PersistentCalendarData& data) {
-    for (const files::FoundFile& copy : files::FindNumbered(data.Path() + L".damaged")) {
-        const files::ReadResult read = files::ReadWhole(copy.path, std::uint64_t{1} << 30);
-        if (read.status != files::ReadStatus::Read || KindOf(read.bytes) != FileKind::Sealed) {
-            continue;
-        }
-        const bool wanted = OfferProtectedCopy(MessageOwner(), copy.lastWrite, copy.path);
+    for (const SealedCopy& copy : FindSealedCopies(data.Path())) {
+        const bool wanted = OfferProtectedCopy(MessageOwner(), copy.file.lastWrite, copy.file.path);
         if (!::IsWindow(hwnd_)) {
             return;
         }
         if (!wanted) {
             // Asked once: set aside under a name that is not offered again.
-            DeclineUnsavedCopy(data.Path(), copy.path);
+            DeclineUnsavedCopy(data.Path(), copy.file.path);
             continue;
         }
-        UnlockDlg unlock(view.Handle(), UnlockDlg::Purpose::OpenCopy, read.bytes);
+        UnlockDlg unlock(view.Handle(), UnlockDlg::Purpose::OpenCopy, copy.bytes);
         if (unlock.DoModal(view.Handle()) != IDOK || !::IsWindow(hwnd_)) {
             continue;
         }
         const SealedEnvelope envelope(unlock.TakeKey());
         CalendarData kept;
-        if (envelope.Open(read.bytes, kept) != DataEnvelope::Opened::Opened) {
-            TellDamaged(MessageOwner(), copy.path, copy.path);
+        if (envelope.Open(copy.bytes, kept) != DataEnvelope::Opened::Opened) {
+            TellDamaged(MessageOwner(), copy.file.path, copy.file.path);
             continue;
         }
         const SessionChanges changes = MarksToAdd(kept, data.Data());
         Apply(changes, data.Data());
         ShowDataChanged();
         if (data.SaveNow().saved) {
-            files::Remove(copy.path);
+            files::Remove(copy.file.path);
             Tell(MessageOwner(), LoadResourceString(IDS_PROTECTED_COPY_MERGED),
                  MB_OK | MB_ICONINFORMATION);
         }

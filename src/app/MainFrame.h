@@ -85,7 +85,7 @@ private:
     // she went back to the password.
     bool RecoverAtStart(PersistentCalendarData& data);
     // Seals her files with the new key; tells her when it could not.
-    bool ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key);
+    void ApplyProtection(PersistentCalendarData& data, keyring::SealingKey key);
     void OfferProtectedCopies(PersistentCalendarData& data);
     void ShowProtection();
     void OfferBackup(PersistentCalendarData& data);

@@ -343,6 +343,17 @@ std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath) {
     return copies;
 }
 
+std::vector<SealedCopy> FindSealedCopies(const std::wstring& dataPath) {
+    std::vector<SealedCopy> sealed;
+    for (const files::FoundFile& found : files::FindNumbered(dataPath + L".damaged")) {
+        files::ReadResult read = files::ReadWhole(found.path, kMaxFileSize);
+        if (read.status == files::ReadStatus::Read && KindOf(read.bytes) == FileKind::Sealed) {
+            sealed.push_back({found, std::move(read.bytes)});
+        }
+    }
+    return sealed;
+}
+
 std::vector<std::wstring> RewriteCopies(const std::wstring& dataPath, const DataEnvelope& from,
                                         const DataEnvelope& to) {
     std::vector<std::wstring> damaged;

@@ -126,6 +126,14 @@ std::wstring UnsavedBaseOf(const std::wstring& copy);
 // those in the temporary folder.
 std::vector<files::FoundFile> FindUnsavedCopies(const std::wstring& dataPath);
 
+// A sealed calendar kept as ".damaged" beside the data file: what an older
+// Lunabel, which cannot open one, sets aside before it writes a plain file.
+struct SealedCopy {
+    files::FoundFile file;
+    DataStore::Bytes bytes;
+};
+std::vector<SealedCopy> FindSealedCopies(const std::wstring& dataPath);
+
 // Writes every copy kept beside the data file (".bak", ".unsaved" and their
 // bases, ".declined") that opens through `from` again through `to`, in place.
 // Copies that do not open are left as they are. Answers the damaged copies

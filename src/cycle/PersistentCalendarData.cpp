@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "files/Files.h"
 #include "framework/MessageWindow.h"
 
 namespace {
@@ -72,7 +73,7 @@ SaveResult PersistentCalendarData::Lock() {
         if (!result.saved) {
             sealedRevision_ = revision;
             sealedWhileLocked_ = std::move(bytes);
-            if (result.error != ERROR_SHARING_VIOLATION && result.error != ERROR_LOCK_VIOLATION) {
+            if (!files::IsHeldElsewhere(result.error)) {
                 KeepUnsavedCopy();
             }
         }
@@ -205,7 +206,7 @@ void PersistentCalendarData::SubmitCurrentState() {
                 }
             });
     }
-    const std::uint64_t revision = locked_ ? sealedRevision_ : data_.Revision();
+    const std::uint64_t revision = CurrentRevision();
     submittedRevision_ = revision;
     worker_->Submit(revision, CurrentBytes());
 }
@@ -246,7 +247,7 @@ SaveResult PersistentCalendarData::SaveNow() {
     if (!HasUnsavedChanges()) {
         return {true, ERROR_SUCCESS, store_.Path()};
     }
-    const std::uint64_t revision = locked_ ? sealedRevision_ : data_.Revision();
+    const std::uint64_t revision = CurrentRevision();
     submittedRevision_ = revision;
     const SaveResult result = store_.Save(CurrentBytes());
     Apply(revision, result);
@@ -256,13 +257,14 @@ SaveResult PersistentCalendarData::SaveNow() {
 SaveResult PersistentCalendarData::KeepUnsavedCopy() {
     WaitForWorker();
     const SaveResult result = store_.KeepUnsavedCopy(CurrentBytes());
-    if (result.saved && !locked_) {
-        keptRevision_ = data_.Revision();
-    }
-    if (result.saved && locked_) {
-        keptRevision_ = sealedRevision_;
+    if (result.saved) {
+        keptRevision_ = CurrentRevision();
     }
     return result;
+}
+
+std::uint64_t PersistentCalendarData::CurrentRevision() const {
+    return locked_ ? sealedRevision_ : data_.Revision();
 }
 
 DataStore::Bytes PersistentCalendarData::CurrentBytes() const {

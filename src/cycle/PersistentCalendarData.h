@@ -104,7 +104,9 @@ public:
 private:
     void Changed();
     void Listen();
-    // What a save writes now: the data sealed, or while locked what the lock sealed.
+    // What a save writes now, and its revision: the data sealed, or while
+    // locked what the lock sealed.
+    std::uint64_t CurrentRevision() const;
     DataStore::Bytes CurrentBytes() const;
     void OnPosted(std::uintptr_t what);
     void SubmitCurrentState();

@@ -2,7 +2,6 @@
 
 #include <shlwapi.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "cycle/CalendarData.h"
@@ -24,15 +23,6 @@ constexpr UINT kIcsType = 2;
 
 void Tell(HWND owner, const std::wstring& text, UINT icon) {
     ::MessageBoxW(owner, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(), MB_OK | icon);
-}
-
-std::string Utf8(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(std::max(size, 0)), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), bytes.data(),
-                          size, nullptr, nullptr);
-    return bytes;
 }
 
 bool HasExtension(const std::wstring& path, const wchar_t* extension) {

@@ -69,7 +69,8 @@ UINT RecoveryKeyText(secrets::RecoveryKeyProblem problem) {
     return IDS_RECOVERY_KEY_CHECK;
 }
 
-std::string Utf8Lines(const std::wstring& text) {
+// Line ends as Notepad writes them.
+std::wstring WindowsLines(const std::wstring& text) {
     std::wstring lines;
     for (const wchar_t c : text) {
         if (c == L'\n') {
@@ -77,12 +78,7 @@ std::string Utf8Lines(const std::wstring& text) {
         }
         lines += c;
     }
-    const int size = ::WideCharToMultiByte(
-        CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, lines.c_str(), static_cast<int>(lines.size()), bytes.data(),
-                          size, nullptr, nullptr);
-    return bytes;
+    return lines;
 }
 
 std::wstring Today() {
@@ -327,22 +323,18 @@ LRESULT ProtectDlg::OnSaveKey(WORD, WORD, HWND, BOOL&) {
     if (chosen.Cancelled()) {
         return 0;
     }
-    std::wstring target = chosen.path;
-    DWORD error = chosen.Chosen() ? ERROR_SUCCESS : static_cast<DWORD>(chosen.status);
-    if (chosen.Chosen()) {
-        const std::string bytes = "\xEF\xBB\xBF" + Utf8Lines(KeyText());
-        const SaveResult saved = files::ReplaceWhole(
-            target, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
-            target + L".tmp");
-        error = saved.saved ? ERROR_SUCCESS : saved.error;
+    if (!chosen.Chosen()) {
+        Warn(FormatResourceString(IDS_FILE_DIALOG_FAILED,
+                                  {SystemErrorText(static_cast<DWORD>(chosen.status))}));
+        return 0;
     }
-    if (error != ERROR_SUCCESS) {
-        const std::wstring text =
-            chosen.Chosen()
-                ? FormatResourceString(IDS_KEY_SAVE_FAILED, {target, SystemErrorText(error)})
-                : FormatResourceString(IDS_FILE_DIALOG_FAILED, {SystemErrorText(error)});
-        ::MessageBoxW(hwnd_, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(),
-                      MB_OK | MB_ICONWARNING);
+    const std::string bytes = "\xEF\xBB\xBF" + Utf8(WindowsLines(KeyText()));
+    const SaveResult saved = files::ReplaceWhole(
+        chosen.path, {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()},
+        chosen.path + L".tmp");
+    if (!saved.saved) {
+        Warn(
+            FormatResourceString(IDS_KEY_SAVE_FAILED, {chosen.path, SystemErrorText(saved.error)}));
     }
     return 0;
 }
@@ -363,6 +355,11 @@ void ProtectDlg::ShowWorking(bool busy) {
     for (const int control : {IDC_CURRENT_SECRET, IDC_NEW_PASSWORD, IDC_REPEAT_PASSWORD, IDOK}) {
         ::EnableWindow(GetDlgItem(control), working ? FALSE : TRUE);
     }
+}
+
+void ProtectDlg::Warn(const std::wstring& text) const {
+    ::MessageBoxW(hwnd_, text.c_str(), LoadResourceString(IDS_APP_NAME).c_str(),
+                  MB_OK | MB_ICONWARNING);
 }
 
 void ProtectDlg::SetMessage(UINT text) {

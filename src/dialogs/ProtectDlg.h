@@ -78,6 +78,8 @@ private:
     void ShowKeyPage();
     void ShowWorking(bool working);
     void SetMessage(UINT text);
+    // A message box over the dialog, for what went wrong outside it.
+    void Warn(const std::wstring& text) const;
     // The key file's text: heading, key, what it is for.
     std::wstring KeyText() const;
 

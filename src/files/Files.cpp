@@ -186,6 +186,10 @@ DWORD ReadInChunks(const std::wstring& path, std::size_t chunkSize, const ChunkS
     }
 }
 
+bool IsHeldElsewhere(std::uint32_t error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 SaveResult ReplaceWhole(const std::wstring& target, std::span<const std::uint8_t> bytes,
                         const std::wstring& temporaryBase) {
     const std::wstring targetExt = ExtendedPath(target);

@@ -56,6 +56,10 @@ DWORD ReadInChunks(const std::wstring& path, std::size_t chunkSize, const ChunkS
 SaveResult ReplaceWhole(const std::wstring& target, std::span<const std::uint8_t> bytes,
                         const std::wstring& temporaryBase);
 
+// Whether a failure is another program holding the file: it passes once
+// that program lets go.
+bool IsHeldElsewhere(std::uint32_t error);
+
 // A new file under the first free name of base, base.1, ..., holding `bytes`.
 SaveResult WriteNew(const std::wstring& base, std::span<const std::uint8_t> bytes);
 

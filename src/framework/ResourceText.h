@@ -33,6 +33,9 @@ std::wstring FormatCountString(UINT id, long long count,
 // message, or string kNoReasonStringId with the number when it has none.
 std::wstring SystemErrorText(DWORD error);
 
+// `text` in UTF-8, as files written for other programs hold it.
+std::string Utf8(std::wstring_view text);
+
 // `value` in the user's locale with `decimals` digits after the separator
 // ("28.5", "28,5"), without grouping: day counts never need it.
 std::wstring LocaleNumber(double value, int decimals);

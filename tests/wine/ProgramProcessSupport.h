@@ -226,6 +226,31 @@ inline bool Eventually(const std::function<bool()>& done) {
     return true;
 }
 
+// Plain ASCII of a text, for a failure's message.
+inline std::string Narrow(const std::wstring& text) {
+    return {text.begin(), text.end()};
+}
+
+// The copy's next message box or dialog, once it shows; null if none comes.
+inline HWND AwaitPopup(const ProgramCopy& copy) {
+    HWND popup = nullptr;
+    Eventually([&] { return (popup = PopupOf(copy.Id())) != nullptr; });
+    return popup;
+}
+
+// The copy's next popup's texts, then its button pressed.
+inline std::wstring AnswerPopup(const ProgramCopy& copy, const std::wstring& button) {
+    const HWND popup = AwaitPopup(copy);
+    if (popup == nullptr) {
+        ADD_FAILURE() << "no message";
+        return L"";
+    }
+    const std::wstring texts = TextsOf(popup);
+    EXPECT_TRUE(PressButton(popup, button)) << Narrow(texts);
+    EXPECT_TRUE(Eventually([&] { return !::IsWindow(popup); }));
+    return texts;
+}
+
 // The user's real data file is kept aside and put back around each test, and
 // whatever the program made beside it goes.
 class RealDataFileTest : public ::testing::Test {

@@ -103,13 +103,6 @@ protected:
         RealDataFileTest::TearDown();
     }
 
-    // The copy's message box or task dialog, once it shows; null if none comes.
-    HWND AwaitPopup() {
-        HWND popup = nullptr;
-        Eventually([&] { return (popup = PopupOf(program.Id())) != nullptr; });
-        return popup;
-    }
-
     void Dismiss(HWND popup, const std::wstring& button) {
         ASSERT_TRUE(PressButton(popup, button)) << "no button " << Narrow(button);
         EXPECT_TRUE(Eventually([&] { return !::IsWindow(popup); }));
@@ -118,8 +111,6 @@ protected:
     bool FileBecomes(const std::wstring& path, const Bytes& bytes) {
         return Eventually([&] { return ReadFileBytes(path) == bytes; });
     }
-
-    static std::string Narrow(const std::wstring& text) { return {text.begin(), text.end()}; }
 
     ProgramCopy program;
 };
@@ -159,7 +150,7 @@ TEST_P(FailingSaves, AreToldOnceAndAnsweredAtExit) {
     // The first failure is told, naming the file and the reason.
     blocker->Block(dataPath);
     ClickDay(frame, a);
-    HWND popup = AwaitPopup();
+    HWND popup = AwaitPopup(program);
     ASSERT_NE(popup, nullptr);
     EXPECT_TRUE(Contains(TextsOf(popup), blocker->Told(dataPath))) << Narrow(TextsOf(popup));
     Dismiss(popup, L"OK");
@@ -179,12 +170,12 @@ TEST_P(FailingSaves, AreToldOnceAndAnsweredAtExit) {
     // A new run of failures is told again.
     blocker->Block(dataPath);
     ClickDay(frame, e);
-    popup = AwaitPopup();
+    popup = AwaitPopup(program);
     ASSERT_NE(popup, nullptr);
     Dismiss(popup, L"OK");
 
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
-    popup = AwaitPopup();
+    popup = AwaitPopup(program);
     ASSERT_NE(popup, nullptr);
     const std::wstring question = TextsOf(popup);
     EXPECT_TRUE(Contains(question, LoadResourceString(IDS_EXIT_NOT_SAVED))) << Narrow(question);
@@ -244,7 +235,7 @@ TEST_F(SavingProgram, EndOfSessionKeepsACopyWithoutAsking) {
     blocker.Block(dataPath);
     const DateKey a = MakeDateKey(2006, 5, 1);
     ClickDay(frame, a);
-    ASSERT_NE(AwaitPopup(), nullptr);
+    ASSERT_NE(AwaitPopup(program), nullptr);
 
     DWORD_PTR answer = 0;
     EXPECT_TRUE(::SendMessageTimeoutW(frame, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK,
@@ -269,7 +260,7 @@ TEST_P(UnsavedCopyOffer, FromALockedRunIsOfferedOnceAtTheNextStart) {
         locked.Block(dataPath);
         const HWND frame = program.StartAndWaitForFrame();
         ASSERT_NE(frame, nullptr);
-        const HWND told = AwaitPopup();
+        const HWND told = AwaitPopup(program);
         ASSERT_NE(told, nullptr);
         EXPECT_TRUE(Contains(
             TextsOf(told), FormatResourceString(IDS_UNREADABLE_AT_START,
@@ -287,7 +278,7 @@ TEST_P(UnsavedCopyOffer, FromALockedRunIsOfferedOnceAtTheNextStart) {
     program.Stop();
     const HWND frame = program.StartAndWaitForFrame();
     ASSERT_NE(frame, nullptr);
-    const HWND offer = AwaitPopup();
+    const HWND offer = AwaitPopup(program);
     ASSERT_NE(offer, nullptr);
     EXPECT_TRUE(Contains(TextsOf(offer), copy)) << Narrow(TextsOf(offer));
     Dismiss(offer, accept ? L"Yes" : L"No");

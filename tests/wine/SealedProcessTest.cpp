@@ -79,31 +79,14 @@ protected:
         RealDataFileTest::TearDown();
     }
 
-    HWND AwaitPopup() {
-        HWND popup = nullptr;
-        Eventually([&] { return (popup = PopupOf(program.Id())) != nullptr; });
-        return popup;
-    }
     // Types the password into the password dialog and unlocks.
     void Unlock() {
-        const HWND dialog = AwaitPopup();
+        const HWND dialog = AwaitPopup(program);
         ASSERT_NE(dialog, nullptr);
         ASSERT_NE(::GetDlgItem(dialog, IDC_UNLOCK_PASSWORD), nullptr) << "not the password dialog";
         ::SetDlgItemTextW(dialog, IDC_UNLOCK_PASSWORD, L"Moon7abc");
         ::PostMessageW(dialog, WM_COMMAND, IDOK, 0);
         ASSERT_TRUE(Eventually([&] { return !::IsWindow(dialog); }));
-    }
-    // The next message's texts, then the button pressed.
-    std::wstring Answer(const std::wstring& button) {
-        const HWND popup = AwaitPopup();
-        if (popup == nullptr) {
-            ADD_FAILURE() << "no message";
-            return L"";
-        }
-        const std::wstring texts = TextsOf(popup);
-        EXPECT_TRUE(PressButton(popup, button));
-        EXPECT_TRUE(Eventually([&] { return !::IsWindow(popup); }));
-        return texts;
     }
 
     ProgramCopy program;
@@ -133,7 +116,7 @@ TEST_F(SealedFile, ChangedOrBrokenFileIsRefusedAndKeptAsItWas) {
         if (c.unlock) {
             Unlock();
         }
-        const std::wstring told = Answer(L"OK");
+        const std::wstring told = AnswerPopup(program, L"OK");
         EXPECT_TRUE(Contains(told, FormatResourceString(c.told, {dataPath})))
             << std::string(told.begin(), told.end());
         EXPECT_EQ(ReadFileBytes(dataPath + L".damaged"), c.file);
@@ -156,7 +139,7 @@ TEST_F(SealedFile, BrokenFileOffersItsSealedBackup) {
     const HWND frame = program.StartAndWaitForFrame();
     ASSERT_NE(frame, nullptr);
     Unlock();
-    const std::wstring told = Answer(L"Yes");
+    const std::wstring told = AnswerPopup(program, L"Yes");
     EXPECT_TRUE(Contains(told, L"holds 2 period starts")) << std::string(told.begin(), told.end());
     ASSERT_TRUE(Eventually([&] {
         const std::optional<Bytes> now = ReadFileBytes(dataPath);
@@ -183,10 +166,10 @@ TEST_F(SealedFile, ProtectedCopyAnOlderLunabelSetAsideIsMergedBack) {
     ASSERT_TRUE(WriteFileBytes(dataPath + L".damaged", sealed.backup));
     const HWND frame = program.StartAndWaitForFrame();
     ASSERT_NE(frame, nullptr);
-    const std::wstring offered = Answer(L"Yes");
+    const std::wstring offered = AnswerPopup(program, L"Yes");
     EXPECT_TRUE(Contains(offered, dataPath + L".damaged"));
     Unlock();
-    const std::wstring told = Answer(L"OK");
+    const std::wstring told = AnswerPopup(program, L"OK");
     EXPECT_TRUE(Contains(told, LoadResourceString(IDS_PROTECTED_COPY_MERGED)));
     ::PostMessageW(frame, WM_CLOSE, 0, 0);
     EXPECT_EQ(program.ExitCode(), 1);
@@ -201,7 +184,7 @@ TEST_F(SealedFile, SecondCopyBringsThePasswordForwardAndCancelEnds) {
     const Bytes file = SealedCalendar().file;
     ASSERT_TRUE(WriteFileBytes(dataPath, file));
     ASSERT_NE(program.StartAndWaitForFrame(), nullptr);
-    const HWND dialog = AwaitPopup();
+    const HWND dialog = AwaitPopup(program);
     ASSERT_NE(dialog, nullptr);
     const HWND other = ::CreateWindowExW(0, L"STATIC", L"in front", WS_POPUP | WS_VISIBLE, 0, 0, 50,
                                          50, nullptr, nullptr, nullptr, nullptr);
@@ -229,12 +212,12 @@ TEST_F(SealedFile, WindowsLockClosesTheHistoryAndLocksWithTheClickSaved) {
     Unlock();
     ClickDay(frame, kFeb);
     ::PostMessageW(::GetWindow(frame, GW_CHILD), WM_COMMAND, CMD_CYCLE_HISTORY, 0);
-    const HWND history = AwaitPopup();
+    const HWND history = AwaitPopup(program);
     ASSERT_NE(history, nullptr);
     ASSERT_EQ(::GetDlgItem(history, IDC_UNLOCK_PASSWORD), nullptr) << "not the cycle history";
     ::PostMessageW(frame, WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0);
     EXPECT_TRUE(Eventually([&] { return !::IsWindow(history); }));
-    const HWND dialog = AwaitPopup();
+    const HWND dialog = AwaitPopup(program);
     ASSERT_NE(dialog, nullptr);
     EXPECT_NE(::GetDlgItem(dialog, IDC_UNLOCK_PASSWORD), nullptr);
 
@@ -257,7 +240,7 @@ TEST_F(SealedFile, FileOfANewerVersionIsLeftAloneAndLunabelEnds) {
     newer[8] = 2;
     ASSERT_TRUE(WriteFileBytes(dataPath, newer));
     ASSERT_NE(program.StartAndWaitForFrame(), nullptr);
-    const std::wstring told = Answer(L"OK");
+    const std::wstring told = AnswerPopup(program, L"OK");
     EXPECT_TRUE(Contains(told, FormatResourceString(IDS_NEWER_VERSION, {dataPath})));
     EXPECT_EQ(program.ExitCode(), 1);
     EXPECT_EQ(ReadFileBytes(dataPath), newer);

@@ -37,10 +37,6 @@ bool Contains(const std::wstring& text, const std::wstring& part) {
     return text.find(part) != std::wstring::npos;
 }
 
-std::string Narrow(const std::wstring& text) {
-    return {text.begin(), text.end()};
-}
-
 class SetAside : public RealDataFileTest {
 protected:
     void SetUp() override {
@@ -76,23 +72,6 @@ protected:
         Remove(TemporaryCopy() + L".base");
     }
 
-    HWND AwaitPopup() {
-        HWND popup = nullptr;
-        Eventually([&] { return (popup = PopupOf(program.Id())) != nullptr; });
-        return popup;
-    }
-    // The next popup's texts, then the button pressed.
-    std::wstring Answer(const std::wstring& button) {
-        const HWND popup = AwaitPopup();
-        if (popup == nullptr) {
-            ADD_FAILURE() << "no message";
-            return L"";
-        }
-        const std::wstring texts = TextsOf(popup);
-        EXPECT_TRUE(PressButton(popup, button)) << Narrow(texts);
-        EXPECT_TRUE(Eventually([&] { return !::IsWindow(popup); }));
-        return texts;
-    }
     bool FileBecomes(const std::wstring& path, const Bytes& bytes) {
         return Eventually([&] { return ReadFileBytes(path) == bytes; });
     }
@@ -119,7 +98,7 @@ TEST_P(DamagedFile, IsKeptAndItsBackupOffered) {
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(ReadFileBytes(dataPath + L".damaged"), kDamaged) << "kept before any save";
 
-    const std::wstring told = Answer(restore ? L"Yes" : L"No");
+    const std::wstring told = AnswerPopup(program, restore ? L"Yes" : L"No");
     EXPECT_TRUE(Contains(told, FormatResourceString(IDS_DAMAGED_AT_START, {dataPath})))
         << Narrow(told);
     EXPECT_TRUE(Contains(told, FormatResourceString(IDS_DAMAGED_KEPT, {dataPath + L".damaged"})));
@@ -155,7 +134,7 @@ TEST_F(SetAside, InterruptedSaveIsFinishedAndTold) {
         ASSERT_TRUE(WriteFileBytes(dataPath + L".tmp.1", cut));
         frame = program.StartAndWaitForFrame();
         ASSERT_NE(frame, nullptr);
-        const std::wstring told = Answer(L"OK");
+        const std::wstring told = AnswerPopup(program, L"OK");
         EXPECT_TRUE(Contains(told, LoadResourceString(IDS_RECOVERED_SAVE))) << Narrow(told);
         EXPECT_EQ(Contains(told, dataPath + L".damaged"), emptyFile);
         EXPECT_TRUE(FileBecomes(dataPath, whole));
@@ -183,7 +162,7 @@ TEST_P(UnsavedSession, ComesBackWhole) {
     ASSERT_TRUE(WriteFileBytes(copy, Calendar({kJan, kMar}, 30, 4)));
     frame = program.StartAndWaitForFrame();
     ASSERT_NE(frame, nullptr);
-    const std::wstring offer = Answer(L"Yes");
+    const std::wstring offer = AnswerPopup(program, L"Yes");
     for (const wchar_t* line :
          {L"1 period start added", L"1 period start removed", L"1 setting changed", L"The copy"}) {
         EXPECT_TRUE(Contains(offer, line)) << Narrow(line) << " in " << Narrow(offer);
@@ -220,7 +199,7 @@ TEST_F(SetAside, FileHeldByAnotherProgramIsWaitedForAndSavedWithoutAClick) {
     auto holder = std::make_unique<datastore_test::HeldFile>(dataPath, 0);
     ASSERT_TRUE(holder->Held());
     ClickDay(frame, kMar);
-    const HWND told = AwaitPopup();
+    const HWND told = AwaitPopup(program);
     ASSERT_NE(told, nullptr);
     EXPECT_TRUE(Contains(TextsOf(told), FormatResourceString(IDS_SAVE_FILE_HELD, {dataPath})))
         << Narrow(TextsOf(told));
@@ -242,7 +221,7 @@ TEST_F(SetAside, ReadOnlyBackupIsToldOnce) {
     frame = program.StartAndWaitForFrame();
     ASSERT_NE(frame, nullptr);
     ClickDay(frame, kFeb);
-    const std::wstring told = Answer(L"OK");
+    const std::wstring told = AnswerPopup(program, L"OK");
     EXPECT_TRUE(Contains(told, L"Your calendar is saved, but its backup could not be updated:"))
         << Narrow(told);
     EXPECT_TRUE(Contains(told, dataPath + L".bak"));
